@@ -1,0 +1,76 @@
+#include "schema/schema.hpp"
+
+#include <algorithm>
+
+namespace qarvex {
+namespace {
+
+// std::string compares char values, which are signed here; names must sort by unsigned bytes.
+bool byte_less(const std::string& a, const std::string& b) {
+  return std::lexicographical_compare(
+      a.begin(), a.end(), b.begin(), b.end(),
+      [](char x, char y) { return static_cast<unsigned char>(x) < static_cast<unsigned char>(y); });
+}
+
+template <typename Map>
+std::vector<std::string> sorted_keys(const Map& map) {
+  std::vector<std::string> keys;
+  keys.reserve(map.size());
+  for (const auto& entry : map) keys.push_back(entry.first);
+  std::sort(keys.begin(), keys.end(), byte_less);
+  return keys;
+}
+
+}  // namespace
+
+std::vector<std::string> sorted_names(const NameSet& names) {
+  std::vector<std::string> sorted(names.begin(), names.end());
+  std::sort(sorted.begin(), sorted.end(), byte_less);
+  return sorted;
+}
+
+std::vector<std::string> Schema::sorted_labels() const { return sorted_keys(nodes_); }
+
+std::vector<std::string> Schema::sorted_types() const { return sorted_keys(relationships_); }
+
+std::vector<std::string> Schema::sorted_label_properties(std::string_view label) const {
+  auto found = nodes_.find(label);
+  return found == nodes_.end() ? std::vector<std::string>{} : sorted_names(found->second);
+}
+
+std::vector<std::string> Schema::sorted_type_properties(std::string_view type) const {
+  auto found = relationships_.find(type);
+  return found == relationships_.end() ? std::vector<std::string>{}
+                                       : sorted_names(found->second.properties);
+}
+
+bool Schema::label_has_property(std::string_view label, std::string_view key) const {
+  auto found = nodes_.find(label);
+  return found != nodes_.end() && found->second.contains(key);
+}
+
+bool Schema::type_has_property(std::string_view type, std::string_view key) const {
+  auto found = relationships_.find(type);
+  return found != relationships_.end() && found->second.properties.contains(key);
+}
+
+std::optional<Endpoints> Schema::endpoints(std::string_view type) const {
+  auto found = relationships_.find(type);
+  if (found == relationships_.end()) return std::nullopt;
+  return Endpoints{found->second.source, found->second.target};
+}
+
+Schema merge(const Schema& base, const Schema& other) {
+  NameMap<NameSet> nodes = base.nodes();
+  NameMap<RelationshipType> relationships = base.relationships();
+  for (const auto& [label, properties] : other.nodes()) {
+    nodes[label].insert(properties.begin(), properties.end());
+  }
+  for (const auto& [type, rel] : other.relationships()) {
+    auto [slot, inserted] = relationships.try_emplace(type, rel);
+    if (!inserted) slot->second.properties.insert(rel.properties.begin(), rel.properties.end());
+  }
+  return Schema(std::move(nodes), std::move(relationships));
+}
+
+}  // namespace qarvex
