@@ -1,0 +1,61 @@
+// Argument binding and conversion shared by every function and method of the module.
+//
+// Parameters are positional-or-keyword. `bind_*` matches a call against a `Signature`, filling
+// one borrowed object per parameter (null where an optional one was not given) or raising the
+// call-shape TypeError. The `to_*` conversions then turn each object into a native value; a
+// TypeError from a conversion is re-raised as "argument '{name}': {error}" with the original as
+// its cause, any other exception passes through unchanged.
+#pragma once
+
+#include <Python.h>
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "schema/schema.hpp"
+
+namespace qarvex::py {
+
+struct Signature {
+  const char* function;  // as shown in messages: "Schema.merge()" or "parse_query()"
+  std::span<const char* const> parameters;
+  std::size_t required;  // the first `required` parameters must be given
+};
+
+// Vectorcall form (METH_FASTCALL | METH_KEYWORDS). `out` has one slot per parameter.
+bool bind_fastcall(const Signature& signature, PyObject* const* args, Py_ssize_t nargs,
+                   PyObject* kwnames, PyObject** out);
+
+// Tuple-and-dict form, as received by tp_new.
+bool bind_tuple(const Signature& signature, PyObject* args, PyObject* kwargs, PyObject** out);
+
+// Sets TypeError "'{type}' object cannot be cast as '{target}'".
+void raise_cast_error(PyObject* object, std::string_view target);
+
+// Re-raises a pending TypeError as "argument '{name}': {error}", chained to the original.
+void prefix_argument_error(const char* name);
+
+// The UTF-8 text of a str; the view lives as long as `object`. Raises the bare cast error.
+std::optional<std::string_view> string_value(PyObject* object);
+
+// A non-str sequence whose items are all str. Raises the bare errors (no argument prefix).
+std::optional<std::vector<std::string>> string_list_value(PyObject* object);
+
+std::optional<std::string_view> to_string(PyObject* object, const char* name);
+bool check_dict(PyObject* object, const char* name);
+const Schema* to_schema(PyObject* object, const char* name);
+std::optional<std::vector<std::string>> to_string_list(PyObject* object, const char* name);
+std::optional<std::uint64_t> to_unsigned(PyObject* object, const char* name);
+
+// `None` (or a parameter not given) is the absent value.
+struct OptionalUnsigned {
+  bool ok;
+  std::optional<std::uint64_t> value;
+};
+OptionalUnsigned to_optional_unsigned(PyObject* object, const char* name);
+
+}  // namespace qarvex::py

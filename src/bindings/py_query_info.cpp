@@ -1,0 +1,131 @@
+// parse_query and the Python class QueryInfo: what a query uses, found without a schema.
+#include <array>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "bindings/args.hpp"
+#include "bindings/convert.hpp"
+#include "bindings/errors.hpp"
+#include "bindings/repr.hpp"
+#include "bindings/types.hpp"
+
+namespace qarvex::py {
+namespace {
+
+struct QueryInfoValue {
+  bool is_valid = false;
+  std::vector<std::string> errors;
+  std::vector<std::string> labels_used;
+  std::vector<std::string> rel_types_used;
+  std::vector<std::string> properties_used;
+};
+
+struct QueryInfoObject {
+  PyObject_HEAD
+  QueryInfoValue value;
+};
+
+const QueryInfoValue& value_of(PyObject* self) {
+  return reinterpret_cast<QueryInfoObject*>(self)->value;
+}
+
+[[maybe_unused]] PyObject* new_query_info(QueryInfoValue value) {
+  PyTypeObject* type = query_info_type();
+  if (type == nullptr) return nullptr;
+  PyObject* self = type->tp_alloc(type, 0);
+  if (self == nullptr) return nullptr;
+  new (&reinterpret_cast<QueryInfoObject*>(self)->value) QueryInfoValue(std::move(value));
+  return self;
+}
+
+void query_info_dealloc(PyObject* self) {
+  reinterpret_cast<QueryInfoObject*>(self)->value.~QueryInfoValue();
+  free_instance(self);
+}
+
+PyObject* get_is_valid(PyObject* self, void*) { return PyBool_FromLong(value_of(self).is_valid); }
+
+template <std::vector<std::string> QueryInfoValue::*field>
+PyObject* get_list(PyObject* self, void*) {
+  return guarded([&] { return new_str_list(value_of(self).*field); });
+}
+
+int query_info_bool(PyObject* self) { return value_of(self).is_valid ? 1 : 0; }
+
+PyObject* query_info_repr(PyObject* self) {
+  return guarded([&] {
+    const QueryInfoValue& info = value_of(self);
+    std::string text = "QueryInfo(is_valid=";
+    text += info.is_valid ? "true" : "false";
+    const std::pair<const char*, const std::vector<std::string>*> parts[] = {
+        {", labels=", &info.labels_used},
+        {", rel_types=", &info.rel_types_used},
+        {", properties=", &info.properties_used},
+        {", errors=", &info.errors},
+    };
+    for (const auto& [label, items] : parts) {
+      text += label;
+      append_quoted_list(text, *items, NulEscape::Braced);
+    }
+    text += ')';
+    return new_str(text);
+  });
+}
+
+PyGetSetDef getters[] = {
+    {"is_valid", get_is_valid, nullptr, "True if the query is syntactically valid.", nullptr},
+    {"errors", get_list<&QueryInfoValue::errors>, nullptr,
+     "Syntax error messages (empty if valid).", nullptr},
+    {"labels_used", get_list<&QueryInfoValue::labels_used>, nullptr,
+     "Node labels referenced in the query.", nullptr},
+    {"rel_types_used", get_list<&QueryInfoValue::rel_types_used>, nullptr,
+     "Relationship types referenced in the query.", nullptr},
+    {"properties_used", get_list<&QueryInfoValue::properties_used>, nullptr,
+     "Property keys accessed in the query (e.g. ``[\"name\", \"age\"]``).", nullptr},
+    {nullptr, nullptr, nullptr, nullptr, nullptr},
+};
+
+PyType_Slot slots[] = {
+    {Py_tp_dealloc, reinterpret_cast<void*>(query_info_dealloc)},
+    {Py_tp_repr, reinterpret_cast<void*>(query_info_repr)},
+    {Py_nb_bool, reinterpret_cast<void*>(query_info_bool)},
+    {Py_tp_getset, getters},
+    {Py_tp_doc, const_cast<char*>("Information extracted from a parsed query without a schema.")},
+    {0, nullptr},
+};
+
+PyType_Spec spec{"builtins.QueryInfo", sizeof(QueryInfoObject), 0,
+                 class_flags | Py_TPFLAGS_DISALLOW_INSTANTIATION, slots};
+
+PyObject* parse_query(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+  return guarded([&]() -> PyObject* {
+    static constexpr std::array<const char*, 1> names{"query"};
+    static constexpr Signature signature{"parse_query()", names, 1};
+    PyObject* value = nullptr;
+    if (!bind_fastcall(signature, args, nargs, kwnames, &value)) return nullptr;
+    if (!to_string(value, "query")) return nullptr;
+    PyErr_SetString(PyExc_NotImplementedError, "parse_query is not available yet");
+    return nullptr;
+  });
+}
+
+}  // namespace
+
+PyTypeObject* query_info_type() {
+  static PyTypeObject* type = nullptr;
+  return cached_type(type, spec);
+}
+
+PyMethodDef parse_query_def = {
+    "parse_query", as_method(parse_query), METH_FASTCALL | METH_KEYWORDS,
+    "parse_query(query)\n--\n\n"
+    "Parse a Cypher query and return structural information without requiring a schema.\n\n"
+    "Example::\n\n"
+    "    info = parse_query(\"MATCH (p:Person)-[:ACTED_IN]->(m:Movie) RETURN p.name\")\n"
+    "    info.is_valid        # True\n"
+    "    info.labels_used     # [\"Movie\", \"Person\"]\n"
+    "    info.rel_types_used  # [\"ACTED_IN\"]\n"
+    "    info.properties_used # [\"name\"]"};
+
+}  // namespace qarvex::py

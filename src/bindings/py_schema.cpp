@@ -1,0 +1,273 @@
+#include "bindings/py_schema.hpp"
+
+#include <array>
+#include <new>
+#include <string>
+
+#include "bindings/args.hpp"
+#include "bindings/convert.hpp"
+#include "bindings/errors.hpp"
+#include "bindings/py_ref.hpp"
+#include "bindings/repr.hpp"
+#include "bindings/types.hpp"
+
+namespace qarvex::py {
+namespace {
+
+struct SchemaObject {
+  PyObject_HEAD
+  Schema value;
+};
+
+SchemaObject* as_schema(PyObject* self) { return reinterpret_cast<SchemaObject*>(self); }
+const Schema& value_of(PyObject* self) { return as_schema(self)->value; }
+
+// --- construction -------------------------------------------------------------------------
+
+std::optional<NameSet> property_set(PyObject* keys) {
+  std::optional<std::vector<std::string>> list = string_list_value(keys);
+  if (!list) return std::nullopt;
+  return NameSet(std::make_move_iterator(list->begin()), std::make_move_iterator(list->end()));
+}
+
+bool read_nodes(PyObject* nodes, NameMap<NameSet>& out) {
+  Py_ssize_t position = 0;
+  PyObject* key = nullptr;
+  PyObject* value = nullptr;
+  while (PyDict_Next(nodes, &position, &key, &value)) {
+    std::optional<std::string_view> label = string_value(key);
+    if (!label) return false;
+    std::optional<NameSet> properties = property_set(value);
+    if (!properties) {
+      replace_error_with_type_error("Expected list[str] for node properties of label '" +
+                                    std::string(*label) + "'");
+      return false;
+    }
+    out.insert_or_assign(std::string(*label), std::move(*properties));
+  }
+  return true;
+}
+
+std::optional<RelationshipType> relationship_value(PyObject* value) {
+  if (!PyTuple_Check(value) || PyTuple_GET_SIZE(value) != 3) return std::nullopt;
+  std::optional<std::string_view> source = string_value(PyTuple_GET_ITEM(value, 0));
+  if (!source) return std::nullopt;
+  std::optional<std::string_view> target = string_value(PyTuple_GET_ITEM(value, 1));
+  if (!target) return std::nullopt;
+  std::optional<NameSet> properties = property_set(PyTuple_GET_ITEM(value, 2));
+  if (!properties) return std::nullopt;
+  return RelationshipType{std::string(*source), std::string(*target), std::move(*properties)};
+}
+
+bool read_relationships(PyObject* relationships, NameMap<RelationshipType>& out) {
+  Py_ssize_t position = 0;
+  PyObject* key = nullptr;
+  PyObject* value = nullptr;
+  while (PyDict_Next(relationships, &position, &key, &value)) {
+    std::optional<std::string_view> type = string_value(key);
+    if (!type) return false;
+    std::optional<RelationshipType> rel = relationship_value(value);
+    if (!rel) {
+      std::string message = "Expected (str, str, list[str]) for relationship '" +
+                            std::string(*type) + "', e.g. ('Person', 'Movie', ['role'])";
+      if (PyErr_Occurred()) {
+        replace_error_with_type_error(message);
+      } else {
+        raise_type_error(message);
+      }
+      return false;
+    }
+    out.insert_or_assign(std::string(*type), std::move(*rel));
+  }
+  return true;
+}
+
+PyObject* schema_new(PyTypeObject*, PyObject* args, PyObject* kwargs) {
+  return guarded([&]() -> PyObject* {
+    static constexpr std::array<const char*, 2> names{"nodes", "relationships"};
+    static constexpr Signature signature{"Schema.__new__()", names, 2};
+    PyObject* values[2];
+    if (!bind_tuple(signature, args, kwargs, values)) return nullptr;
+    if (!check_dict(values[0], "nodes") || !check_dict(values[1], "relationships")) {
+      return nullptr;
+    }
+    std::optional<Schema> schema = schema_from_dicts(values[0], values[1]);
+    return schema ? new_schema_object(std::move(*schema)) : nullptr;
+  });
+}
+
+void schema_dealloc(PyObject* self) {
+  as_schema(self)->value.~Schema();
+  free_instance(self);
+}
+
+// --- methods --------------------------------------------------------------------------------
+
+// Binds a method's single string parameter.
+std::optional<std::string_view> single_string(const Signature& signature, PyObject* const* args,
+                                              Py_ssize_t nargs, PyObject* kwnames) {
+  PyObject* value = nullptr;
+  if (!bind_fastcall(signature, args, nargs, kwnames, &value)) return std::nullopt;
+  return to_string(value, signature.parameters[0]);
+}
+
+constexpr std::array<const char*, 1> label_param{"label"};
+constexpr std::array<const char*, 1> rel_type_param{"rel_type"};
+constexpr std::array<const char*, 1> other_param{"other"};
+
+PyObject* node_labels(PyObject* self, PyObject*) {
+  return guarded([&] { return new_str_list(value_of(self).sorted_labels()); });
+}
+
+PyObject* rel_types(PyObject* self, PyObject*) {
+  return guarded([&] { return new_str_list(value_of(self).sorted_types()); });
+}
+
+PyObject* has_node_label(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kw) {
+  return guarded([&]() -> PyObject* {
+    static constexpr Signature signature{"Schema.has_node_label()", label_param, 1};
+    auto label = single_string(signature, args, nargs, kw);
+    return label ? PyBool_FromLong(value_of(self).has_label(*label)) : nullptr;
+  });
+}
+
+PyObject* has_rel_type(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kw) {
+  return guarded([&]() -> PyObject* {
+    static constexpr Signature signature{"Schema.has_rel_type()", rel_type_param, 1};
+    auto type = single_string(signature, args, nargs, kw);
+    return type ? PyBool_FromLong(value_of(self).has_type(*type)) : nullptr;
+  });
+}
+
+PyObject* node_properties(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kw) {
+  return guarded([&]() -> PyObject* {
+    static constexpr Signature signature{"Schema.node_properties()", label_param, 1};
+    auto label = single_string(signature, args, nargs, kw);
+    return label ? new_str_list(value_of(self).sorted_label_properties(*label)) : nullptr;
+  });
+}
+
+PyObject* rel_properties(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kw) {
+  return guarded([&]() -> PyObject* {
+    static constexpr Signature signature{"Schema.rel_properties()", rel_type_param, 1};
+    auto type = single_string(signature, args, nargs, kw);
+    return type ? new_str_list(value_of(self).sorted_type_properties(*type)) : nullptr;
+  });
+}
+
+PyObject* rel_endpoints(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kw) {
+  return guarded([&]() -> PyObject* {
+    static constexpr Signature signature{"Schema.rel_endpoints()", rel_type_param, 1};
+    auto type = single_string(signature, args, nargs, kw);
+    if (!type) return nullptr;
+    std::optional<Endpoints> ends = value_of(self).endpoints(*type);
+    if (!ends) Py_RETURN_NONE;
+    PyRef source = PyRef::steal(new_str(ends->source));
+    PyRef target = PyRef::steal(new_str(ends->target));
+    if (!source || !target) return nullptr;
+    return PyTuple_Pack(2, source.get(), target.get());
+  });
+}
+
+PyObject* merge(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kw) {
+  return guarded([&]() -> PyObject* {
+    static constexpr Signature signature{"Schema.merge()", other_param, 1};
+    PyObject* value = nullptr;
+    if (!bind_fastcall(signature, args, nargs, kw, &value)) return nullptr;
+    const Schema* other = to_schema(value, "other");
+    if (other == nullptr) return nullptr;
+    return new_schema_object(qarvex::merge(value_of(self), *other));
+  });
+}
+
+PyObject* schema_repr(PyObject* self) {
+  return guarded([&] {
+    const Schema& schema = value_of(self);
+    std::string text = "Schema(nodes=";
+    append_quoted_list(text, schema.sorted_labels());
+    text += ", relationships=";
+    append_quoted_list(text, schema.sorted_types());
+    text += ')';
+    return new_str(text);
+  });
+}
+
+PyMethodDef methods[] = {
+    // from_dict and from_json (static) come first.
+    {"node_labels", node_labels, METH_NOARGS, "node_labels($self)\n--\n\n"},
+    {"rel_types", rel_types, METH_NOARGS, "rel_types($self)\n--\n\n"},
+    {"has_node_label", as_method(has_node_label), METH_FASTCALL | METH_KEYWORDS,
+     "has_node_label($self, label)\n--\n\n"},
+    {"has_rel_type", as_method(has_rel_type), METH_FASTCALL | METH_KEYWORDS,
+     "has_rel_type($self, rel_type)\n--\n\n"},
+    {"node_properties", as_method(node_properties), METH_FASTCALL | METH_KEYWORDS,
+     "node_properties($self, label)\n--\n\nReturn the list of properties declared for a node "
+     "label."},
+    {"rel_properties", as_method(rel_properties), METH_FASTCALL | METH_KEYWORDS,
+     "rel_properties($self, rel_type)\n--\n\nReturn the list of properties declared for a "
+     "relationship type."},
+    {"rel_endpoints", as_method(rel_endpoints), METH_FASTCALL | METH_KEYWORDS,
+     "rel_endpoints($self, rel_type)\n--\n\nReturn `(src_label, tgt_label)` for a relationship "
+     "type, or None if unknown."},
+    // to_dict and to_json come here.
+    {"merge", as_method(merge), METH_FASTCALL | METH_KEYWORDS,
+     "merge($self, other)\n--\n\n"
+     "Return a new Schema that is the union of *self* and *other*.\n\n"
+     "* Node labels and relationship types from both schemas are combined.\n"
+     "* When a label/type exists in both, the property sets are merged\n"
+     "  (union), so no declared property is lost.\n"
+     "* The *other* schema's endpoint labels take precedence for\n"
+     "  relationship types that appear in both schemas.\n\n"
+     "Example::\n\n"
+     "    s1 = Schema({\"Person\": [\"name\"]}, {\"KNOWS\": (\"Person\", \"Person\", [])})\n"
+     "    s2 = Schema({\"Movie\": [\"title\"]}, {\"ACTED_IN\": (\"Person\", \"Movie\", "
+     "[\"role\"])})\n"
+     "    merged = s1.merge(s2)\n"
+     "    # merged has Person, Movie, KNOWS, ACTED_IN"},
+    // to_prompt, to_markdown and to_cypher_context come last.
+    {nullptr, nullptr, 0, nullptr},
+};
+
+PyType_Slot slots[] = {
+    {Py_tp_new, reinterpret_cast<void*>(schema_new)},
+    {Py_tp_dealloc, reinterpret_cast<void*>(schema_dealloc)},
+    {Py_tp_repr, reinterpret_cast<void*>(schema_repr)},
+    {Py_tp_methods, methods},
+    {Py_tp_doc, const_cast<char*>("Schema(nodes, relationships)\n--\n\n")},
+    {0, nullptr},
+};
+
+PyType_Spec spec{"builtins.Schema", sizeof(SchemaObject), 0, class_flags, slots};
+
+}  // namespace
+
+PyTypeObject* schema_type() {
+  static PyTypeObject* type = nullptr;
+  return cached_type(type, spec);
+}
+
+const Schema* schema_value(PyObject* object) {
+  PyTypeObject* type = schema_type();
+  if (type == nullptr || !Py_IS_TYPE(object, type)) return nullptr;
+  return &value_of(object);
+}
+
+PyObject* new_schema_object(Schema value) {
+  PyTypeObject* type = schema_type();
+  if (type == nullptr) return nullptr;
+  PyObject* self = type->tp_alloc(type, 0);
+  if (self == nullptr) return nullptr;
+  new (&as_schema(self)->value) Schema(std::move(value));
+  return self;
+}
+
+std::optional<Schema> schema_from_dicts(PyObject* nodes, PyObject* relationships) {
+  NameMap<NameSet> node_map;
+  NameMap<RelationshipType> relationship_map;
+  if (!read_nodes(nodes, node_map) || !read_relationships(relationships, relationship_map)) {
+    return std::nullopt;
+  }
+  return Schema(std::move(node_map), std::move(relationship_map));
+}
+
+}  // namespace qarvex::py
