@@ -1,0 +1,108 @@
+#include "parser/peg/engine.hpp"
+
+#include <algorithm>
+#include <limits>
+#include <string>
+
+namespace qarvex::peg {
+
+State::State(const Grammar& grammar, std::string_view text, const ParseLimits& limits)
+    : grammar_(grammar), text_(text), limits_(limits) {}
+
+std::size_t char_length(std::string_view rest) {
+  auto lead = static_cast<unsigned char>(rest[0]);
+  std::size_t length = lead < 0xC0 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+  length = std::min(length, rest.size());
+  for (std::size_t i = 1; i < length; ++i) {
+    if ((static_cast<unsigned char>(rest[i]) & 0xC0) != 0x80) return i;
+  }
+  return length;
+}
+
+// Counts the call against the limits. Once a limit is reached every later rule fails at once,
+// so the parse unwinds quickly and reports the limit instead of a grammar failure.
+bool State::enter_rule() {
+  if (limit_reached_) return false;
+  if (++calls_ > limits_.max_calls || depth_ >= limits_.max_depth ||
+      nodes_.size() >= limits_.max_nodes) {
+    limit_reached_ = true;
+    limit_pos_ = pos_;
+    return false;
+  }
+  ++depth_;
+  return true;
+}
+
+bool State::call(Rule rule) {
+  const RuleDef& def = grammar_.rules[static_cast<std::size_t>(rule)];
+  if (!enter_rule()) return false;
+  std::size_t start = pos_;
+  bool silent = def.kind == RuleKind::silent;
+  std::size_t restore_mark = start == attempt_pos_ ? expected_.size() : 0;
+  bool record = !silent && !lookahead_ && !atomic_;
+  auto node = static_cast<std::uint32_t>(nodes_.size());
+  if (record) nodes_.push_back({rule, static_cast<std::uint32_t>(start), 0, 0});
+
+  bool matched;
+  if (def.kind == RuleKind::atomic && !atomic_) {
+    atomic_ = true;
+    matched = def.body(*this);
+    atomic_ = false;
+  } else {
+    matched = def.body(*this);
+  }
+  --depth_;
+
+  if (matched) {
+    if (record) {
+      nodes_[node].end = static_cast<std::uint32_t>(pos_);
+      nodes_[node].subtree_end = static_cast<std::uint32_t>(nodes_.size());
+    }
+    return true;
+  }
+  if (!silent && !lookahead_) track(rule, start, restore_mark);
+  if (record) nodes_.resize(node);
+  return false;
+}
+
+// Keeps the expected list for the furthest failure position. A rule whose body recorded
+// exactly one rule at the same position leaves that more specific rule in place; otherwise
+// it replaces what its body recorded there.
+void State::track(Rule rule, std::size_t pos, std::size_t restore_mark) {
+  if (atomic_ || limit_reached_) return;
+  std::size_t recorded = pos == attempt_pos_ ? expected_.size() : 0;
+  if (recorded > restore_mark && recorded - restore_mark == 1) return;
+  if (pos == attempt_pos_) expected_.resize(restore_mark);
+  if (pos > attempt_pos_) {
+    expected_.clear();
+    attempt_pos_ = pos;
+  }
+  if (pos == attempt_pos_) expected_.push_back(rule);
+}
+
+ParseFailure State::take_failure() {
+  ParseFailure failure;
+  if (limit_reached_) {
+    failure.position = limit_pos_;
+    failure.message = std::string(kLimitMessage);
+    return failure;
+  }
+  std::sort(expected_.begin(), expected_.end());
+  expected_.erase(std::unique(expected_.begin(), expected_.end()), expected_.end());
+  failure.position = attempt_pos_;
+  failure.expected = std::move(expected_);
+  return failure;
+}
+
+ParseOutcome run(const Grammar& grammar, Rule start, std::string_view text,
+                 const ParseLimits& limits) {
+  State state(grammar, text, limits);
+  // Node offsets are 32-bit; a text beyond that is refused as a limit, never misread.
+  if (text.size() >= std::numeric_limits<std::uint32_t>::max()) {
+    return ParseFailure{0, {}, std::string(kLimitMessage)};
+  }
+  if (state.call(start) && !state.limit_reached()) return state.take_tree();
+  return state.take_failure();
+}
+
+}  // namespace qarvex::peg
