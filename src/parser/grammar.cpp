@@ -46,9 +46,23 @@ struct Word {
 template <typename Element, typename Separator = Lit<",">>
 using ListOf = Seq<Element, Star<Seq<Separator, Element>>>;
 
-// Text between two equal quote characters, which may not occur inside.
-template <Text quote>
-using Quoted = Seq<Lit<quote>, Star<Seq<Not<Lit<quote>>, Any>>, Lit<quote>>;
+// Long scans count against the parse's work limit at this rate.
+constexpr std::size_t kBytesPerCharge = 16;
+
+// QUOTE (!QUOTE ANY)* QUOTE. The quote is one ASCII byte, which never occurs inside a
+// multi-byte character, so searching for the byte finds the same end.
+template <char quote>
+struct Quoted {
+  static bool match(State& s) {
+    std::string_view rest = s.rest();
+    if (rest.empty() || rest[0] != quote) return false;
+    std::size_t close = rest.find(quote, 1);
+    s.charge((close == std::string_view::npos ? rest.size() : close) / kBytesPerCharge);
+    if (close == std::string_view::npos) return false;
+    s.advance(close + 1);
+    return true;
+  }
+};
 
 // The reserved words, sorted, upper case.
 constexpr std::array<std::string_view, 51> kReservedWords = {
@@ -95,13 +109,17 @@ bool skip_trivia(State& s) {
       pos = line_feed == std::string_view::npos ? text.size() : pos + line_feed + 1;
     } else if (rest.starts_with("/*")) {
       std::size_t close = rest.find("*/", 2);
-      if (close == std::string_view::npos) break;
+      if (close == std::string_view::npos) {
+        s.charge(rest.size() / kBytesPerCharge);
+        break;
+      }
       pos += close + 2;
     } else {
       break;
     }
     skip_white_space();
   }
+  s.charge((pos - s.pos()) / kBytesPerCharge);
   s.set_pos(pos);
   return true;
 }
@@ -288,7 +306,7 @@ using IntegerLiteralBody =
 using FloatLiteralBody =
     Seq<Plus<Digit>, Lit<".">, Star<Digit>,
         Opt<Seq<Choice<Lit<"e">, Lit<"E">>, Opt<Choice<Lit<"+">, Lit<"-">>>, Plus<Digit>>>>;
-using StringLiteralBody = Choice<Quoted<"\"">, Quoted<"'">>;
+using StringLiteralBody = Choice<Quoted<'"'>, Quoted<'\''>>;
 using BooleanLiteralBody = Choice<ILit<"TRUE">, ILit<"FALSE">>;
 using NullLiteralBody = ILit<"NULL">;
 using ListLiteralBody = Seq<Lit<"[">, Opt<ListOf<R<Rule::expression>>>, Lit<"]">>;
@@ -301,7 +319,7 @@ using ParameterBody = Seq<Lit<"$">, Choice<Seq<NameStart, Star<WordChar>>, Plus<
 using VariableBody = R<Rule::identifier>;
 using IdentifierBody =
     Choice<Seq<Not<R<Rule::keyword>>, NameStart, Star<WordChar>>, R<Rule::backtick_identifier>>;
-using BacktickIdentifierBody = Quoted<"`">;
+using BacktickIdentifierBody = Quoted<'`'>;
 using KeywordBody = ReservedWord;
 
 template <Rule id, RuleKind kind, typename Body>

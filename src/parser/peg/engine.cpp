@@ -29,7 +29,7 @@ bool State::enter_rule() {
     limit_pos_ = pos_;
     return false;
   }
-  ++depth_;
+  deepest_ = std::max(deepest_, ++depth_);
   return true;
 }
 

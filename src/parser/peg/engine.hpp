@@ -71,10 +71,23 @@ class State {
     if (!atomic_) grammar_.trivia(*this);
   }
 
+  // Counts work other than rule calls (repetitions, long scans) against the call limit, so
+  // that re-parsing the same long stretch of text over and over is bounded as well.
+  void charge(std::size_t work) {
+    calls_ += work;
+    if (calls_ > limits_.max_calls && !limit_reached_) {
+      limit_reached_ = true;
+      limit_pos_ = pos_;
+    }
+  }
+
   // Runs one rule with node recording and failure tracking around its body.
   bool call(Rule rule);
 
   bool limit_reached() const { return limit_reached_; }
+  // Work done so far: rule calls, and the deepest nesting of running rules.
+  std::size_t calls() const { return calls_; }
+  std::size_t deepest() const { return deepest_; }
   ParseTree take_tree() { return ParseTree(text_, std::move(nodes_)); }
   ParseFailure take_failure();
 
@@ -93,6 +106,7 @@ class State {
   std::size_t attempt_pos_ = 0;
   std::size_t depth_ = 0;
   std::size_t calls_ = 0;
+  std::size_t deepest_ = 0;
   bool limit_reached_ = false;
   std::size_t limit_pos_ = 0;
 };
@@ -212,6 +226,7 @@ struct Star {
         s.set_pos(before);
         return true;
       }
+      s.charge(1);
     }
   }
 };
