@@ -5,6 +5,7 @@
 #pragma once
 
 #include <algorithm>
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -34,8 +35,9 @@ struct RuleDef {
 };
 
 struct Grammar {
-  std::span<const RuleDef> rules;  // indexed by rule id
-  Matcher trivia;                  // one run of trivia; must always succeed
+  std::span<const RuleDef> rules;        // indexed by rule id
+  Matcher trivia;                        // one run of trivia; must always succeed
+  std::array<bool, 256> trivia_starts;   // the bytes a run of trivia can begin with
 };
 
 // The parse state: created for one parse and dropped with it.
@@ -68,17 +70,17 @@ class State {
   }
 
   void skip_trivia() {
-    if (!atomic_) grammar_.trivia(*this);
+    if (!atomic_ && pos_ < text_.size() &&
+        grammar_.trivia_starts[static_cast<unsigned char>(text_[pos_])]) {
+      grammar_.trivia(*this);
+    }
   }
 
   // Counts work other than rule calls (repetitions, long scans) against the call limit, so
   // that re-parsing the same long stretch of text over and over is bounded as well.
   void charge(std::size_t work) {
     calls_ += work;
-    if (calls_ > limits_.max_calls && !limit_reached_) {
-      limit_reached_ = true;
-      limit_pos_ = pos_;
-    }
+    if (calls_ > limits_.max_calls) stop_at_limit();
   }
 
   // Runs one rule with node recording and failure tracking around its body.
@@ -92,7 +94,8 @@ class State {
   ParseFailure take_failure();
 
  private:
-  bool enter_rule();
+  bool stop_at_limit();
+  bool run_body(const RuleDef& def);
   void track(Rule rule, std::size_t pos, std::size_t restore_mark);
 
   const Grammar& grammar_;
