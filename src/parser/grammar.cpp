@@ -4,7 +4,9 @@
 
 #include "parser/grammar.hpp"
 
+#include <algorithm>
 #include <array>
+#include <cstdint>
 #include <string_view>
 
 namespace qarvex {
@@ -46,11 +48,25 @@ struct Word {
 template <typename Element, typename Separator = Lit<",">>
 using ListOf = Seq<Element, Star<Seq<Separator, Element>>>;
 
-// Text between two equal quote characters, which may not occur inside.
-template <Text quote>
-using Quoted = Seq<Lit<quote>, Star<Seq<Not<Lit<quote>>, Any>>, Lit<quote>>;
+// Long scans count against the parse's work limit at this rate.
+constexpr std::size_t kBytesPerCharge = 16;
 
-// The reserved words, sorted, upper case.
+// QUOTE (!QUOTE ANY)* QUOTE. The quote is one ASCII byte, which never occurs inside a
+// multi-byte character, so searching for the byte finds the same end.
+template <char quote>
+struct Quoted {
+  static bool match(State& s) {
+    std::string_view rest = s.rest();
+    if (rest.empty() || rest[0] != quote) return false;
+    std::size_t close = rest.find(quote, 1);
+    s.charge((close == std::string_view::npos ? rest.size() : close) / kBytesPerCharge);
+    if (close == std::string_view::npos) return false;
+    s.advance(close + 1);
+    return true;
+  }
+};
+
+// The reserved words, upper case.
 constexpr std::array<std::string_view, 51> kReservedWords = {
     "ALL",    "AND",     "ANY",    "AS",     "BY",       "CALL",   "CASE",   "CONTAINS",
     "COUNT",  "CREATE",  "DELETE", "DESC",   "DETACH",   "DISTINCT", "DO",   "DROP",
@@ -59,24 +75,36 @@ constexpr std::array<std::string_view, 51> kReservedWords = {
     "ON",     "OPTIONAL", "OR",    "REDUCE", "REMOVE",   "RETURN", "SET",    "SINGLE",
     "SKIP",   "STARTS",  "THEN",   "TRUE",   "UNION",    "UNWIND", "WHEN",   "WHERE",
     "WITH",   "XOR",     "YIELD"};
+constexpr std::size_t kLongestReservedWord = 8;
+
+// A word of at most eight bytes packed into one integer, upper-cased, for quick comparison.
+constexpr std::uint64_t word_key(std::string_view word) {
+  std::uint64_t key = 0;
+  for (char c : word) key = (key << 8) | static_cast<unsigned char>(ascii_upper(c));
+  return key;
+}
+
+constexpr std::array<std::uint64_t, kReservedWords.size()> reserved_keys() {
+  std::array<std::uint64_t, kReservedWords.size()> keys{};
+  for (std::size_t i = 0; i < keys.size(); ++i) keys[i] = word_key(kReservedWords[i]);
+  std::sort(keys.begin(), keys.end());
+  return keys;
+}
+constexpr auto kReservedKeys = reserved_keys();
 
 // keyword: the whole word at the position (the longest run of WORDCHAR) is a reserved word.
 struct ReservedWord {
   static bool match(State& s) {
     std::string_view rest = s.rest();
     std::size_t length = 0;
-    while (length < rest.size() && is_word_char(rest[length])) ++length;
-    if (length < 2 || length > 8) return false;
-    char upper[8];
-    for (std::size_t i = 0; i < length; ++i) upper[i] = ascii_upper(rest[i]);
-    std::string_view word(upper, length);
-    for (std::string_view reserved : kReservedWords) {
-      if (reserved == word) {
-        s.advance(length);
-        return true;
-      }
+    while (length < rest.size() && length <= kLongestReservedWord && is_word_char(rest[length])) {
+      ++length;
     }
-    return false;
+    if (length < 2 || length > kLongestReservedWord) return false;
+    std::uint64_t key = word_key(rest.substr(0, length));
+    if (!std::binary_search(kReservedKeys.begin(), kReservedKeys.end(), key)) return false;
+    s.advance(length);
+    return true;
   }
 };
 
@@ -95,13 +123,17 @@ bool skip_trivia(State& s) {
       pos = line_feed == std::string_view::npos ? text.size() : pos + line_feed + 1;
     } else if (rest.starts_with("/*")) {
       std::size_t close = rest.find("*/", 2);
-      if (close == std::string_view::npos) break;
+      if (close == std::string_view::npos) {
+        s.charge(rest.size() / kBytesPerCharge);
+        break;
+      }
       pos += close + 2;
     } else {
       break;
     }
     skip_white_space();
   }
+  s.charge((pos - s.pos()) / kBytesPerCharge);
   s.set_pos(pos);
   return true;
 }
@@ -288,7 +320,7 @@ using IntegerLiteralBody =
 using FloatLiteralBody =
     Seq<Plus<Digit>, Lit<".">, Star<Digit>,
         Opt<Seq<Choice<Lit<"e">, Lit<"E">>, Opt<Choice<Lit<"+">, Lit<"-">>>, Plus<Digit>>>>;
-using StringLiteralBody = Choice<Quoted<"\"">, Quoted<"'">>;
+using StringLiteralBody = Choice<Quoted<'"'>, Quoted<'\''>>;
 using BooleanLiteralBody = Choice<ILit<"TRUE">, ILit<"FALSE">>;
 using NullLiteralBody = ILit<"NULL">;
 using ListLiteralBody = Seq<Lit<"[">, Opt<ListOf<R<Rule::expression>>>, Lit<"]">>;
@@ -301,7 +333,7 @@ using ParameterBody = Seq<Lit<"$">, Choice<Seq<NameStart, Star<WordChar>>, Plus<
 using VariableBody = R<Rule::identifier>;
 using IdentifierBody =
     Choice<Seq<Not<R<Rule::keyword>>, NameStart, Star<WordChar>>, R<Rule::backtick_identifier>>;
-using BacktickIdentifierBody = Quoted<"`">;
+using BacktickIdentifierBody = Quoted<'`'>;
 using KeywordBody = ReservedWord;
 
 template <Rule id, RuleKind kind, typename Body>
@@ -433,7 +465,14 @@ constexpr bool rules_in_id_order() {
 }
 static_assert(rules_in_id_order(), "the rule table must list the rules by id");
 
-constexpr Grammar kCypherGrammar{kRules, &skip_trivia};
+// Trivia can only begin with white space or a slash.
+constexpr std::array<bool, 256> trivia_starts() {
+  std::array<bool, 256> starts{};
+  for (char c : {' ', '\t', '\r', '\n', '/'}) starts[static_cast<unsigned char>(c)] = true;
+  return starts;
+}
+
+constexpr Grammar kCypherGrammar{kRules, &skip_trivia, trivia_starts()};
 
 }  // namespace
 

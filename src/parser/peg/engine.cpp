@@ -7,7 +7,12 @@
 namespace qarvex::peg {
 
 State::State(const Grammar& grammar, std::string_view text, const ParseLimits& limits)
-    : grammar_(grammar), text_(text), limits_(limits) {}
+    : grammar_(grammar), text_(text), limits_(limits) {
+  // Real queries record about one node per byte at the peak; reserving half of that up front
+  // saves most regrowth without holding much memory for a failing parse.
+  nodes_.reserve(std::min(text.size() / 2 + 32, limits.max_nodes));
+  expected_.reserve(32);
+}
 
 std::size_t char_length(std::string_view rest) {
   auto lead = static_cast<unsigned char>(rest[0]);
@@ -19,30 +24,47 @@ std::size_t char_length(std::string_view rest) {
   return length;
 }
 
-// Counts the call against the limits. Once a limit is reached every later rule fails at once,
-// so the parse unwinds quickly and reports the limit instead of a grammar failure.
-bool State::enter_rule() {
-  if (limit_reached_) return false;
-  if (++calls_ > limits_.max_calls || depth_ >= limits_.max_depth ||
-      nodes_.size() >= limits_.max_nodes) {
+// Once a limit is reached every later rule fails at once, so the parse unwinds quickly and
+// reports the limit instead of a grammar failure.
+bool State::stop_at_limit() {
+  if (!limit_reached_) {
     limit_reached_ = true;
     limit_pos_ = pos_;
-    return false;
+    limits_.max_calls = 0;  // every later call stops at once
   }
-  ++depth_;
-  return true;
+  return false;
 }
 
 bool State::call(Rule rule) {
+  if (++calls_ > limits_.max_calls || depth_ >= limits_.max_depth) [[unlikely]] {
+    return stop_at_limit();
+  }
   const RuleDef& def = grammar_.rules[static_cast<std::size_t>(rule)];
-  if (!enter_rule()) return false;
-  std::size_t start = pos_;
-  bool silent = def.kind == RuleKind::silent;
-  std::size_t restore_mark = start == attempt_pos_ ? expected_.size() : 0;
-  bool record = !silent && !lookahead_ && !atomic_;
-  auto node = static_cast<std::uint32_t>(nodes_.size());
-  if (record) nodes_.push_back({rule, static_cast<std::uint32_t>(start), 0, 0});
+  if (def.kind == RuleKind::silent) return run_body(def);
 
+  std::size_t start = pos_;
+  std::size_t restore_mark = start == attempt_pos_ ? expected_.size() : 0;
+  bool record = !lookahead_ && !atomic_;
+  auto node = static_cast<std::uint32_t>(nodes_.size());
+  if (record) {
+    if (node >= limits_.max_nodes) [[unlikely]] return stop_at_limit();
+    nodes_.push_back({rule, static_cast<std::uint32_t>(start), 0, 0});
+  }
+  if (run_body(def)) {
+    if (record) {
+      nodes_[node].end = static_cast<std::uint32_t>(pos_);
+      nodes_[node].subtree_end = static_cast<std::uint32_t>(nodes_.size());
+    }
+    return true;
+  }
+  if (!lookahead_) track(rule, start, restore_mark);
+  if (record) nodes_.resize(node);
+  return false;
+}
+
+bool State::run_body(const RuleDef& def) {
+  ++depth_;
+  deepest_ = std::max(deepest_, depth_);
   bool matched;
   if (def.kind == RuleKind::atomic && !atomic_) {
     atomic_ = true;
@@ -52,17 +74,7 @@ bool State::call(Rule rule) {
     matched = def.body(*this);
   }
   --depth_;
-
-  if (matched) {
-    if (record) {
-      nodes_[node].end = static_cast<std::uint32_t>(pos_);
-      nodes_[node].subtree_end = static_cast<std::uint32_t>(nodes_.size());
-    }
-    return true;
-  }
-  if (!silent && !lookahead_) track(rule, start, restore_mark);
-  if (record) nodes_.resize(node);
-  return false;
+  return matched;
 }
 
 // Keeps the expected list for the furthest failure position. A rule whose body recorded

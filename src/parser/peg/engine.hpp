@@ -5,6 +5,7 @@
 #pragma once
 
 #include <algorithm>
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -34,8 +35,9 @@ struct RuleDef {
 };
 
 struct Grammar {
-  std::span<const RuleDef> rules;  // indexed by rule id
-  Matcher trivia;                  // one run of trivia; must always succeed
+  std::span<const RuleDef> rules;        // indexed by rule id
+  Matcher trivia;                        // one run of trivia; must always succeed
+  std::array<bool, 256> trivia_starts;   // the bytes a run of trivia can begin with
 };
 
 // The parse state: created for one parse and dropped with it.
@@ -68,18 +70,32 @@ class State {
   }
 
   void skip_trivia() {
-    if (!atomic_) grammar_.trivia(*this);
+    if (!atomic_ && pos_ < text_.size() &&
+        grammar_.trivia_starts[static_cast<unsigned char>(text_[pos_])]) {
+      grammar_.trivia(*this);
+    }
+  }
+
+  // Counts work other than rule calls (repetitions, long scans) against the call limit, so
+  // that re-parsing the same long stretch of text over and over is bounded as well.
+  void charge(std::size_t work) {
+    calls_ += work;
+    if (calls_ > limits_.max_calls) stop_at_limit();
   }
 
   // Runs one rule with node recording and failure tracking around its body.
   bool call(Rule rule);
 
   bool limit_reached() const { return limit_reached_; }
+  // Work done so far: rule calls, and the deepest nesting of running rules.
+  std::size_t calls() const { return calls_; }
+  std::size_t deepest() const { return deepest_; }
   ParseTree take_tree() { return ParseTree(text_, std::move(nodes_)); }
   ParseFailure take_failure();
 
  private:
-  bool enter_rule();
+  bool stop_at_limit();
+  bool run_body(const RuleDef& def);
   void track(Rule rule, std::size_t pos, std::size_t restore_mark);
 
   const Grammar& grammar_;
@@ -93,6 +109,7 @@ class State {
   std::size_t attempt_pos_ = 0;
   std::size_t depth_ = 0;
   std::size_t calls_ = 0;
+  std::size_t deepest_ = 0;
   bool limit_reached_ = false;
   std::size_t limit_pos_ = 0;
 };
@@ -212,6 +229,7 @@ struct Star {
         s.set_pos(before);
         return true;
       }
+      s.charge(1);
     }
   }
 };
