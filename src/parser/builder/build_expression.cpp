@@ -80,21 +80,25 @@ Expression Steps::expression(ParseNode node) {
   }
 }
 
+// Most levels hold a single operand; it is built in place and handed straight up, so the
+// many precedence levels of an expression cost no copies.
 template <typename Operator>
 Expression Steps::fold(ParseNode node, std::optional<Rule> keyword,
                        std::string_view empty_message) {
-  std::optional<Expression> folded;
-  for (ParseNode child : node.children()) {
-    if (keyword && child.rule() == *keyword) continue;
-    Expression operand = expression(child);
-    folded = folded ? Expression(Operator{boxed(std::move(*folded)), boxed(std::move(operand))})
-                    : std::move(operand);
-  }
-  if (!folded) {
+  auto is_operand = [&](ParseNode child) { return !keyword || child.rule() != *keyword; };
+  ChildRange children = node.children();
+  auto it = children.begin();
+  while (it != children.end() && !is_operand(*it)) ++it;
+  if (it == children.end()) {
     fail(std::string(empty_message));
     return {};
   }
-  return std::move(*folded);
+  Expression folded = expression(*it);
+  for (++it; it != children.end(); ++it) {
+    if (!is_operand(*it)) continue;
+    folded = Operator{boxed(std::move(folded)), boxed(expression(*it))};
+  }
+  return folded;
 }
 
 Expression Steps::not_expr(ParseNode node) {
@@ -148,21 +152,20 @@ Expression Steps::comparison_expr(ParseNode node) {
 // add_sub_expr and mul_div_expr: the operator between two operands is a literal of the rule,
 // read from the gap between them.
 Expression Steps::arithmetic(ParseNode node, std::string_view empty_message) {
+  ChildRange children = node.children();
+  auto it = children.begin();
+  if (it == children.end()) {
+    fail(std::string(empty_message));
+    return {};
+  }
+  Expression folded = expression(*it);
+  if (++it == children.end()) return folded;
   bool additive = node.rule() == Rule::add_sub_expr;
-  std::optional<Expression> folded;
-  std::vector<std::string> gaps;
-  std::size_t index = 0;
-  for (ParseNode child : node.children()) {
-    Expression operand = expression(child);
-    if (!folded) {
-      folded = std::move(operand);
-      ++index;
-      continue;
-    }
-    if (gaps.empty()) gaps = keyword_gaps(node);
-    char op = operator_in(gaps[index++]);
-    Box<Expression> left = boxed(std::move(*folded));
-    Box<Expression> right = boxed(std::move(operand));
+  std::vector<std::string> gaps = keyword_gaps(node);
+  for (std::size_t index = 1; it != children.end(); ++it, ++index) {
+    char op = operator_in(gaps[index]);
+    Box<Expression> left = boxed(std::move(folded));
+    Box<Expression> right = boxed(expression(*it));
     if (additive) {
       folded = op == '-' ? Expression(expr::Subtract{std::move(left), std::move(right)})
                          : Expression(expr::Add{std::move(left), std::move(right)});
@@ -171,11 +174,7 @@ Expression Steps::arithmetic(ParseNode node, std::string_view empty_message) {
                          : Expression(expr::Multiply{std::move(left), std::move(right)});
     }
   }
-  if (!folded) {
-    fail(std::string(empty_message));
-    return {};
-  }
-  return std::move(*folded);
+  return folded;
 }
 
 Expression Steps::unary_expr(ParseNode node) {
@@ -187,9 +186,8 @@ Expression Steps::unary_expr(ParseNode node) {
     fail("Unary missing postfix");
     return {};
   }
-  Expression value = expression(*operand);
-  if (node.text().starts_with('-')) return expr::Negate{boxed(std::move(value))};
-  return value;
+  if (node.text().starts_with('-')) return expr::Negate{boxed(expression(*operand))};
+  return expression(*operand);
 }
 
 Expression Steps::postfix_expr(ParseNode node) {
@@ -198,6 +196,7 @@ Expression Steps::postfix_expr(ParseNode node) {
     fail("Postfix missing atom");
     return {};
   }
+  if (node.child_count() == 1) return expression(*base);
   Expression value = expression(*base);
   bool skip = true;
   for (ParseNode child : node.children()) {
@@ -361,8 +360,7 @@ Expression Steps::reduce_expression(ParseNode node) {
 }
 
 Expression Steps::shortest_path(ParseNode node) {
-  std::string_view text = node.text();
-  bool all = text.size() >= 3 && upper_without_comments(text.substr(0, 3)) == "ALL";
+  bool all = starts_with_keyword(node.text(), "ALL");
   std::optional<ParseNode> start = node.first_child();
   if (!start) {
     fail("shortestPath missing start node");
@@ -432,14 +430,14 @@ Expression Steps::quantifier(ParseNode node) {
     if (child.rule() == Rule::filter_expression) filter = filter_expression(child);
   }
   Box<Expression> list = filter.list ? std::move(filter.list) : boxed(expr::Null{});
-  std::string upper = upper_text(node);
-  if (upper.starts_with("ALL")) {
+  std::string_view text = node.text();
+  if (starts_with_keyword(text, "ALL")) {
     return expr::QuantifierAll{std::move(filter.variable), std::move(list), std::move(filter.where)};
   }
-  if (upper.starts_with("ANY")) {
+  if (starts_with_keyword(text, "ANY")) {
     return expr::QuantifierAny{std::move(filter.variable), std::move(list), std::move(filter.where)};
   }
-  if (upper.starts_with("NONE")) {
+  if (starts_with_keyword(text, "NONE")) {
     return expr::QuantifierNone{std::move(filter.variable), std::move(list),
                                 std::move(filter.where)};
   }

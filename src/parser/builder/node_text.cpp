@@ -78,6 +78,14 @@ std::string text_without_comments(ParseNode node) {
   return out;
 }
 
+bool starts_with_keyword(std::string_view text, std::string_view word) {
+  if (text.size() < word.size()) return false;
+  for (std::size_t i = 0; i < word.size(); ++i) {
+    if (upper_ascii(text[i]) != word[i]) return false;
+  }
+  return true;
+}
+
 bool contains(std::string_view text, std::string_view word) {
   return text.find(word) != std::string_view::npos;
 }
