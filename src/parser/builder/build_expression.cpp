@@ -41,10 +41,53 @@ char operator_in(std::string_view gap) {
   return trimmed.empty() ? '\0' : trimmed.front();
 }
 
+// The only child of `node`, if it has exactly one.
+std::optional<ParseNode> only_child(ParseNode node) {
+  ChildRange children = node.children();
+  auto it = children.begin();
+  if (it == children.end()) return std::nullopt;
+  ParseNode child = *it;
+  return ++it == children.end() ? std::optional<ParseNode>(child) : std::nullopt;
+}
+
+// Every expression descends through all precedence levels, and most levels hold just one
+// operand, which is then the level's whole value. Such levels are passed over in one loop;
+// the steps below handle every level that has an operator, a keyword or an unusual shape,
+// so the result is the same as building each level in turn.
+ParseNode skip_single_operand_levels(ParseNode node) {
+  for (;;) {
+    Rule rule = node.rule();
+    std::optional<ParseNode> next;
+    if (rule == Rule::expression) {
+      next = node.first_child();
+    } else if (rule == Rule::or_expr || rule == Rule::xor_expr || rule == Rule::and_expr ||
+               rule == Rule::comparison_expr || rule == Rule::add_sub_expr ||
+               rule == Rule::mul_div_expr || rule == Rule::mod_expr ||
+               rule == Rule::power_expr || rule == Rule::postfix_expr) {
+      next = only_child(node);
+      if (next && (next->rule() == Rule::or_kw || next->rule() == Rule::xor_kw ||
+                   next->rule() == Rule::and_kw)) {
+        next.reset();
+      }
+    } else if (rule == Rule::not_expr) {
+      next = only_child(node);
+      if (next && next->rule() != Rule::comparison_expr) next.reset();
+    } else if (rule == Rule::unary_expr) {
+      next = only_child(node);
+      if (next && (next->rule() != Rule::postfix_expr || node.text().starts_with('-'))) {
+        next.reset();
+      }
+    }
+    if (!next) return node;
+    node = *next;
+  }
+}
+
 }  // namespace
 
 Expression Steps::expression(ParseNode node) {
   if (failed()) return {};
+  node = skip_single_operand_levels(node);
   switch (node.rule()) {
     case Rule::expression:
       return first_expression(node, "Empty expression");
