@@ -12,6 +12,7 @@
 #include <new>
 #include <numeric>
 #include <stdexcept>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -101,6 +102,25 @@ TEST(WorkerPool, ConcurrentBatchesFromManyThreadsShareThePool) {
   EXPECT_EQ(failures.load(), 0);
 }
 
+// ThreadSanitizer refuses to start threads in the child of a multi-threaded process unless
+// told otherwise (TSAN_OPTIONS=die_after_fork=0).
+#if defined(__SANITIZE_THREAD__)
+#define QARVEX_TSAN 1
+#elif defined(__has_feature)
+#if __has_feature(thread_sanitizer)
+#define QARVEX_TSAN 1
+#endif
+#endif
+
+bool threads_allowed_after_fork() {
+#ifdef QARVEX_TSAN
+  const char* options = std::getenv("TSAN_OPTIONS");
+  return options != nullptr && std::string_view(options).find("die_after_fork=0") != std::string_view::npos;
+#else
+  return true;
+#endif
+}
+
 // Waits for the child at most `seconds`; a child still running then is killed and counts as
 // hung.
 int wait_for_child(pid_t child, int seconds) {
@@ -126,6 +146,7 @@ int wait_for_child(pid_t child, int seconds) {
 }
 
 TEST(WorkerPool, ChildAfterForkGetsAWorkingPool) {
+  if (!threads_allowed_after_fork()) GTEST_SKIP() << "needs TSAN_OPTIONS=die_after_fork=0";
   SquaresBatch warm(1000);  // the parent's pool exists before the fork
   ASSERT_FALSE(warm.run());
   std::fflush(nullptr);  // the child's exit must not print the parent's buffered output again
@@ -139,6 +160,7 @@ TEST(WorkerPool, ChildAfterForkGetsAWorkingPool) {
 }
 
 TEST(WorkerPool, ForkWhileOtherThreadsRunBatches) {
+  if (!threads_allowed_after_fork()) GTEST_SKIP() << "needs TSAN_OPTIONS=die_after_fork=0";
   std::atomic<bool> stop{false};
   std::vector<std::thread> busy;
   for (int t = 0; t < 3; ++t) {
