@@ -42,9 +42,12 @@ bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; 
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 bool is_continuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
 
-// Characters that begin some JSON value other than a string: found where a key belongs.
-bool starts_non_string_value(char c) {
-  return is_digit(c) || c == '-' || c == '{' || c == '[' || c == 't' || c == 'f' || c == 'n';
+// Whether `rest` begins with some JSON value other than a string, found where a key belongs
+// (anything else there is taken for a key without its quotes).
+bool starts_non_string_value(std::string_view rest) {
+  char c = rest.front();
+  return is_digit(c) || c == '-' || c == '{' || c == '[' || rest.starts_with("true") ||
+         rest.starts_with("false") || rest.starts_with("null");
 }
 
 int hex_digit(char c) {
@@ -255,7 +258,7 @@ JsonReader::Step JsonReader::next_member(std::string& key) {
   Step step = next_item('}');
   if (step != Step::Item) return step;
   if (current() != '"') {
-    fail_here(std::string(starts_non_string_value(current()) ? key_not_string : expected_quote));
+    fail_here(std::string(starts_non_string_value(text_.substr(pos_)) ? key_not_string : expected_quote));
     return Step::Error;
   }
   key.clear();
