@@ -28,5 +28,32 @@ def show_schema():
     print("merged with a studio schema:", SCHEMA.merge(extra))
 
 
+def show_renderings():
+    section("Schema for a prompt: plain listing")
+    print(SCHEMA.to_prompt(), end="")
+    section("Schema for a prompt: Markdown tables")
+    print(SCHEMA.to_markdown(), end="")
+    section("Schema for a prompt: inline Cypher patterns")
+    print(SCHEMA.to_cypher_context(), end="")
+
+
+def show_forms():
+    section("Dictionary and JSON forms")
+    as_dict = SCHEMA.to_dict()
+    print("to_dict():", as_dict)
+    print("Schema(**to_dict()):", Schema(**as_dict))
+    text = SCHEMA.to_json()
+    print("to_json():", text)
+    restored = Schema.from_json(text)
+    print("from_json(to_json()) has the same JSON:", restored.to_json() == text,
+          "/ is the same object:", restored is SCHEMA)
+    try:
+        Schema.from_json('{"nodes": {"Person": "name"}, "relationships": {}}')
+    except ValueError as error:
+        print("a malformed document:", error)
+
+
 if __name__ == "__main__":
     show_schema()
+    show_renderings()
+    show_forms()
