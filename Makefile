@@ -38,7 +38,7 @@ fuzz:
 	  && cmake --build build/fuzz -j $(JOBS) && fuzz/run build/fuzz $(FUZZ_SECONDS)'
 
 wheel-check:
-	$(DEVROOT) tests/packaging/check_wheel.sh
+	$(DEVROOT) $(PYTHON) -m pytest tests/packaging -q
 
 clean:
 	rm -rf build
