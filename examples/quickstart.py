@@ -1,5 +1,5 @@
 """A tour of _qarvex on a small movie graph."""
-from _qarvex import Schema
+from _qarvex import CypherGenerator, Schema
 
 SCHEMA = Schema(
     {"Person": ["name", "born"], "Movie": ["title", "released", "tagline"]},
@@ -53,7 +53,20 @@ def show_forms():
         print("a malformed document:", error)
 
 
+def show_generator():
+    section("Generated queries")
+    # A fixed seed makes the sequence repeatable: the same calls give the same queries.
+    generator = CypherGenerator(SCHEMA, seed=42)
+    for query_type in ("match_where_return", "create", "match_relationship", "order_by"):
+        print(f"{query_type}: {generator.generate(query_type)}")
+    print("three merges in one call:")
+    for query in generator.generate_batch("merge", 3):
+        print("  " + query)
+    print("all types:", ", ".join(CypherGenerator.supported_types()))
+
+
 if __name__ == "__main__":
     show_schema()
     show_renderings()
     show_forms()
+    show_generator()
