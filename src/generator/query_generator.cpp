@@ -3,7 +3,7 @@
 namespace qarvex {
 
 ModuleError unknown_query_type(std::string_view type_name) {
-  return ModuleError{ErrorKind::Generator, "Unknown query type: " + std::string(type_name)};
+  return ModuleError{ModuleErrorKind::Generator, "Unknown query type: " + std::string(type_name)};
 }
 
 std::optional<QueryGenerator> QueryGenerator::from_os(const Schema& schema) {

@@ -9,7 +9,7 @@
 #include <variant>
 
 #include "generator/building_blocks.hpp"
-#include "generator/module_error.hpp"
+#include "parser/module_error.hpp"
 #include "generator/query_types.hpp"
 #include "generator/random.hpp"
 #include "schema/schema.hpp"

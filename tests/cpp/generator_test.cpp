@@ -278,7 +278,7 @@ TEST(QueryGenerator, UnknownTypeIsAnErrorValueAndDrawsNothing) {
     std::variant<std::string, ModuleError> result = generator.generate(name);
     ASSERT_TRUE(std::holds_alternative<ModuleError>(result)) << name;
     const ModuleError& error = std::get<ModuleError>(result);
-    EXPECT_EQ(error.kind, ErrorKind::Generator);
+    EXPECT_EQ(error.kind, ModuleErrorKind::Generator);
     EXPECT_EQ(error.message, "Unknown query type: " + std::string(name));
     EXPECT_EQ(error.text(), "Generator error: Unknown query type: " + std::string(name));
   }
