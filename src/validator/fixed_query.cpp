@@ -62,7 +62,8 @@ std::string apply_correction(std::string_view text, const Correction& correction
   fixed.reserve(text.size());
   std::size_t copied = 0;
   for (const NameSite& site : find_name_sites(text)) {
-    if (site.kind != correction.kind || text.substr(site.begin, site.end - site.begin) != name) {
+    if (site.kind != correction.kind || site.begin < copied ||
+        text.substr(site.begin, site.end - site.begin) != name) {
       continue;
     }
     fixed.append(text.substr(copied, site.begin - copied)).append(replacement);

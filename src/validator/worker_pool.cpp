@@ -32,6 +32,7 @@ class Batch {
     unfinished_.store(runs_, std::memory_order_relaxed);
   }
 
+  std::size_t runs() const { return runs_; }
   bool has_unclaimed() const { return next_.load(std::memory_order_relaxed) < runs_; }
 
   // Runs claimed runs until none is left.
@@ -106,7 +107,7 @@ class WorkerPool {
   std::exception_ptr run(std::size_t count, const Job& job) {
     if (count == 0) return nullptr;
     auto batch = std::make_shared<Batch>(count, workers_ + 1, job);
-    bool shared = workers_ > 0 && batch->has_unclaimed();
+    bool shared = workers_ > 0 && batch->runs() > 1;  // a single run is done here at once
     if (shared) {
       {
         std::lock_guard lock(mutex_);

@@ -135,6 +135,9 @@ TEST(NameSites, SurviveUnbalancedAndUnclosedText) {
     for (const NameSite& site : sites) EXPECT_LE(site.end, text.size()) << text;
   }
   EXPECT_EQ(find_name_sites("RETURN 'open").size(), 0u);
+  // A name after a dot and before a map colon is one site, not two.
+  EXPECT_EQ(find_name_sites("({k: n.k: 1})").size(), 2u);
+  EXPECT_EQ(fixed_query({key("k", "key")}, "({k: n.k: 1})"), "({key: n.key: 1})");
 }
 
 }  // namespace
