@@ -23,13 +23,13 @@ struct Correction {
 std::optional<std::vector<Correction>> corrections_of(
     const std::vector<ValidationDiagnostic>& diagnostics);
 
-// `text` with each occurrence of the correction's name replaced, left to right, where that
-// name stands as a name of the correction's kind (never inside a string literal, a comment, a
-// longer name or a variable of the same spelling).
-std::string apply_correction(std::string_view text, const Correction& correction);
+// `text` with every name corrected where it stands as a name of a correction's kind (never
+// inside a string literal, a comment, a longer name or a variable of the same spelling). The
+// corrections apply in their order, each to what the ones before left: a name that one turns
+// into the original of a later one is corrected again. The text is scanned once.
+std::string apply_corrections(std::string_view text, const std::vector<Correction>& corrections);
 
-// The query with all corrections applied in turn, the output of one the input of the next;
-// absent when corrections_of gives none.
+// The query with all corrections applied; absent when corrections_of gives none.
 std::optional<std::string> fixed_query(const std::vector<ValidationDiagnostic>& diagnostics,
                                        std::string_view query);
 

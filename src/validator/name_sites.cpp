@@ -30,7 +30,10 @@ class SiteFinder {
     return text_.substr(tokens_[at].begin, tokens_[at].end - tokens_[at].begin);
   }
   bool in(Bracket bracket) const { return !open_.empty() && open_.back() == bracket; }
+  // A name can qualify twice only in text that does not parse ("{n.k: 1}": a key after a dot
+  // and before a map colon); the first reading is kept so that sites never overlap.
   void record(FixKind kind, std::size_t at) {
+    if (!sites_.empty() && sites_.back().begin == tokens_[at].begin) return;
     sites_.push_back({kind, tokens_[at].begin, tokens_[at].end});
   }
 

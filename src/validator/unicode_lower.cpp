@@ -3,10 +3,8 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <iterator>
 #include <optional>
 #include <span>
-#include <vector>
 
 #include "validator/unicode_lower_data.hpp"
 
@@ -111,41 +109,61 @@ char32_t single_mapping(char32_t code) {
   return static_cast<char32_t>(static_cast<std::int64_t>(code) + run.delta);
 }
 
-// Whether the units, read from `begin`, show a cased letter after nothing but
-// case-ignorable characters. A character that is both (a modifier letter such as U+02B0) is
-// skipped as case-ignorable, the reading that established libraries agree on.
-template <typename Iterator>
-bool leads_to_cased_letter(Iterator begin, Iterator end) {
-  Iterator unit = std::find_if_not(begin, end, is_case_ignorable);
-  return unit != end && is_cased(*unit);
+// Whether the text from `at` on shows a cased letter after nothing but case-ignorable
+// characters. A character that is both (a modifier letter such as U+02B0) is skipped as
+// case-ignorable, the reading that established libraries agree on.
+bool cased_letter_follows(std::string_view text, std::size_t at) {
+  while (at < text.size()) {
+    Unit unit = decode(text, at);
+    if (!is_case_ignorable(unit)) return is_cased(unit);
+    at += unit.length;
+  }
+  return false;
 }
 
-// The final-sigma condition: a cased letter before (ignoring case-ignorable characters), and
-// none after.
-bool ends_a_word(const std::vector<Unit>& units, std::size_t at) {
-  auto unit = units.begin() + static_cast<std::ptrdiff_t>(at);
-  return leads_to_cased_letter(std::make_reverse_iterator(unit), units.rend()) &&
-         !leads_to_cased_letter(unit + 1, units.end());
-}
+// Lower-cases unit by unit. The look back of the final-sigma rule is a running flag (was the
+// last character that is not case-ignorable cased?); the look ahead decodes forward and stops
+// at the first character that is not case-ignorable, so no run is read more than twice.
+class Lowerer {
+ public:
+  explicit Lowerer(std::string_view text) : text_(text) {
+    out_.reserve(text.size() + text.size() / 2);
+  }
 
-void append_lower(std::string& out, const std::vector<Unit>& units, std::size_t at,
-                  std::string_view text) {
-  const Unit& unit = units[at];
-  if (!unit.code) {
-    out.append(text.substr(unit.begin, unit.length));
-    return;
+  std::string run() && {
+    for (std::size_t at = 0; at < text_.size();) {
+      Unit unit = decode(text_, at);
+      at += unit.length;
+      append(unit, at);
+      if (!is_case_ignorable(unit)) cased_before_ = is_cased(unit);
+    }
+    return std::move(out_);
   }
-  std::span<const LowerText> final_sigma{unicode_data::final_sigma_texts,
-                                         unicode_data::final_sigma_text_count};
-  if (const char* mapped = text_mapping(final_sigma, *unit.code); mapped && ends_a_word(units, at)) {
-    out.append(mapped);
-  } else if (const char* several = text_mapping(
-                 {unicode_data::lower_texts, unicode_data::lower_text_count}, *unit.code)) {
-    out.append(several);
-  } else {
-    append_utf8(out, single_mapping(*unit.code));
+
+ private:
+  void append(const Unit& unit, std::size_t next) {
+    if (!unit.code) {
+      out_.append(text_.substr(unit.begin, unit.length));
+      return;
+    }
+    if (const char* mapped = text_mapping(final_sigma_, *unit.code);
+        mapped && cased_before_ && !cased_letter_follows(text_, next)) {
+      out_.append(mapped);
+    } else if (const char* several = text_mapping(several_, *unit.code)) {
+      out_.append(several);
+    } else {
+      append_utf8(out_, single_mapping(*unit.code));
+    }
   }
-}
+
+  const std::span<const LowerText> final_sigma_{unicode_data::final_sigma_texts,
+                                                unicode_data::final_sigma_text_count};
+  const std::span<const LowerText> several_{unicode_data::lower_texts,
+                                            unicode_data::lower_text_count};
+  std::string_view text_;
+  std::string out_;
+  bool cased_before_ = false;
+};
 
 std::string ascii_lower(std::string_view text) {
   std::string out(text);
@@ -161,14 +179,7 @@ std::string unicode_lower(std::string_view text) {
   if (std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
     return ascii_lower(text);
   }
-  std::vector<Unit> units;
-  for (std::size_t at = 0; at < text.size(); at += units.back().length) {
-    units.push_back(decode(text, at));
-  }
-  std::string out;
-  out.reserve(text.size() + text.size() / 2);
-  for (std::size_t i = 0; i < units.size(); ++i) append_lower(out, units, i, text);
-  return out;
+  return Lowerer(text).run();
 }
 
 }  // namespace qarvex

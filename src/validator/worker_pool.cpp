@@ -9,7 +9,6 @@
 #include <deque>
 #include <memory>
 #include <mutex>
-#include <system_error>
 #include <thread>
 
 namespace qarvex {
@@ -32,6 +31,7 @@ class Batch {
     unfinished_.store(runs_, std::memory_order_relaxed);
   }
 
+  std::size_t runs() const { return runs_; }
   bool has_unclaimed() const { return next_.load(std::memory_order_relaxed) < runs_; }
 
   // Runs claimed runs until none is left.
@@ -87,15 +87,19 @@ class Batch {
 // process ends, so exit has nothing to join and no destructor can pull state from under them.
 class WorkerPool {
  public:
+  // Starts up to `wanted` workers; when the system refuses more, the callers run whatever the
+  // workers that did start leave over.
   explicit WorkerPool(std::size_t wanted) : owner_(getpid()) {
+    pthread_attr_t attributes;
+    if (pthread_attr_init(&attributes) != 0) return;
+    pthread_attr_setdetachstate(&attributes, PTHREAD_CREATE_DETACHED);
+    pthread_attr_setstacksize(&attributes, worker_stack_bytes);
     for (std::size_t i = 0; i < wanted; ++i) {
-      try {
-        std::thread([this] { serve(); }).detach();
-      } catch (const std::system_error&) {
-        break;  // the caller runs whatever the workers that did start leave over
-      }
+      pthread_t thread;
+      if (pthread_create(&thread, &attributes, &WorkerPool::start, this) != 0) break;
       ++workers_;
     }
+    pthread_attr_destroy(&attributes);
   }
 
   std::size_t workers() const { return workers_; }
@@ -106,7 +110,7 @@ class WorkerPool {
   std::exception_ptr run(std::size_t count, const Job& job) {
     if (count == 0) return nullptr;
     auto batch = std::make_shared<Batch>(count, workers_ + 1, job);
-    bool shared = workers_ > 0 && batch->has_unclaimed();
+    bool shared = workers_ > 0 && batch->runs() > 1;  // a single run is done here at once
     if (shared) {
       {
         std::lock_guard lock(mutex_);
@@ -124,6 +128,11 @@ class WorkerPool {
   }
 
  private:
+  static void* start(void* pool) {
+    static_cast<WorkerPool*>(pool)->serve();
+    return nullptr;
+  }
+
   void serve() {
     for (;;) {
       std::shared_ptr<Batch> batch;

@@ -8,6 +8,11 @@
 
 namespace qarvex {
 
+// The stack of every worker, fixed rather than taken from the process limits so that a job's
+// recursion depth does not depend on how the process was started; it matches the usual main
+// thread stack.
+inline constexpr std::size_t worker_stack_bytes = std::size_t{8} << 20;
+
 // Calls job(begin, end) for contiguous runs [begin, end) that together cover [0, count) once,
 // on the pool's workers and on the calling thread, and returns when all have finished. The
 // job must only write what belongs to its own indices. The first exception a run throws is

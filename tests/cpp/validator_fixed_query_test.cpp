@@ -127,6 +127,22 @@ TEST(FixedQuery, CorrectionsAreDedupedThenSortedLongestFirstStably) {
   EXPECT_EQ(order, (std::vector<std::string>{":Abc>:Abd", "ab>x", "cd>y", "ab>z"}));
 }
 
+TEST(FixedQuery, ManyDistinctCorrectionsInOneQuery) {
+  std::vector<ValidationDiagnostic> diagnostics;
+  std::string query = "MATCH ";
+  std::string expected = "MATCH ";
+  for (int i = 0; i < 3000; ++i) {
+    std::string n = std::to_string(i);
+    diagnostics.push_back(label("L" + n, "M" + n));
+    diagnostics.push_back(key("k" + n, "p" + n));
+    query += "(:L" + n + " {k" + n + ": k" + n + "}), ";
+    expected += "(:M" + n + " {p" + n + ": k" + n + "}), ";
+  }
+  query += "(x) RETURN x";
+  expected += "(x) RETURN x";
+  EXPECT_EQ(fixed_query(diagnostics, query), expected);
+}
+
 TEST(NameSites, SurviveUnbalancedAndUnclosedText) {
   // Texts that never parse still give an answer and never read past the end.
   for (std::string_view text : {"))]]}}:", "MATCH (n:", "RETURN 'open", "RETURN `open", "n.",
@@ -135,6 +151,9 @@ TEST(NameSites, SurviveUnbalancedAndUnclosedText) {
     for (const NameSite& site : sites) EXPECT_LE(site.end, text.size()) << text;
   }
   EXPECT_EQ(find_name_sites("RETURN 'open").size(), 0u);
+  // A name after a dot and before a map colon is one site, not two.
+  EXPECT_EQ(find_name_sites("({k: n.k: 1})").size(), 2u);
+  EXPECT_EQ(fixed_query({key("k", "key")}, "({k: n.k: 1})"), "({key: n.key: 1})");
 }
 
 }  // namespace

@@ -1,10 +1,12 @@
 #include "validator/worker_pool.hpp"
 
 #include <gtest/gtest.h>
+#include <pthread.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <cstdint>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -83,6 +85,30 @@ TEST(WorkerPool, CarriesTheExceptionBackAndStaysUsable) {
   SquaresBatch after(5000);
   EXPECT_FALSE(after.run());
   EXPECT_TRUE(after.complete());
+}
+
+TEST(WorkerPool, WorkersHaveTheFixedStackSize) {
+  std::atomic<std::size_t> smallest{SIZE_MAX};
+  std::atomic<int> worker_runs{0};
+  std::thread::id caller = std::this_thread::get_id();
+  for (int attempt = 0; attempt < 50 && worker_runs.load() == 0; ++attempt) {
+    std::exception_ptr error = run_parallel(1000, [&](std::size_t, std::size_t) {
+      std::this_thread::sleep_for(std::chrono::microseconds(200));  // leave runs to the workers
+      if (std::this_thread::get_id() == caller) return;
+      pthread_attr_t attributes;
+      ASSERT_EQ(pthread_getattr_np(pthread_self(), &attributes), 0);
+      std::size_t size = 0;
+      pthread_attr_getstacksize(&attributes, &size);
+      pthread_attr_destroy(&attributes);
+      std::size_t seen = smallest.load();
+      while (size < seen && !smallest.compare_exchange_weak(seen, size)) {
+      }
+      worker_runs.fetch_add(1);
+    });
+    ASSERT_FALSE(error);
+  }
+  ASSERT_GT(worker_runs.load(), 0) << "no run reached a worker";
+  EXPECT_GE(smallest.load(), worker_stack_bytes);
 }
 
 TEST(WorkerPool, ConcurrentBatchesFromManyThreadsShareThePool) {
