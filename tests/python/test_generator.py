@@ -165,13 +165,6 @@ def test_relationship_queries_use_the_types_endpoints(movies):
 
 # --- every generated query parses --------------------------------------------------------------
 
-def _parser_available():
-    try:
-        _qarvex.parse_query("RETURN 1")
-    except NotImplementedError:
-        return False
-    return True
-
 
 PARSE_SCHEMAS = [
     {},
@@ -180,11 +173,12 @@ PARSE_SCHEMAS = [
                        "FOLLOWS": ("Person", "Person", [])}},
     {"nodes": {"Bare": [], "_Tag2": ["weight_kg", "x1", "y", "z", "label_text"]},
      "relationships": {"TAGGED_BY": ("Bare", "Ghost", []), "has_tag": ("_Tag2", "Bare", ["w"])}},
-    {"nodes": {"Single": ["only"]}, "relationships": {}},
+    {"nodes": {"Solo": ["only"]}, "relationships": {}},
 ]
+# Names are written into the queries unquoted, so these schemas use plain identifiers only (a
+# label such as Single, a reserved word, could not stand unquoted in any query).
 
 
-@pytest.mark.skipif(not _parser_available(), reason="parse_query is not implemented yet")
 @pytest.mark.parametrize("definition", PARSE_SCHEMAS, ids=["empty", "movies", "odd", "single"])
 def test_generated_queries_parse(definition):
     schema = Schema(definition.get("nodes", {}), definition.get("relationships", {}))
