@@ -28,6 +28,31 @@ def show_schema():
     print("merged with a studio schema:", SCHEMA.merge(extra))
 
 
+def show_renderings():
+    section("Schema for a prompt: plain listing")
+    print(SCHEMA.to_prompt(), end="")
+    section("Schema for a prompt: Markdown tables")
+    print(SCHEMA.to_markdown(), end="")
+    section("Schema for a prompt: inline Cypher patterns")
+    print(SCHEMA.to_cypher_context(), end="")
+
+
+def show_forms():
+    section("Dictionary and JSON forms")
+    as_dict = SCHEMA.to_dict()
+    print("to_dict():", as_dict)
+    print("Schema(**to_dict()):", Schema(**as_dict))
+    text = SCHEMA.to_json()
+    print("to_json():", text)
+    restored = Schema.from_json(text)
+    print("from_json(to_json()) has the same JSON:", restored.to_json() == text,
+          "/ is the same object:", restored is SCHEMA)
+    try:
+        Schema.from_json('{"nodes": {"Person": "name"}, "relationships": {}}')
+    except ValueError as error:
+        print("a malformed document:", error)
+
+
 def show_generator():
     section("Generated queries")
     # A fixed seed makes the sequence repeatable: the same calls give the same queries.
@@ -42,4 +67,6 @@ def show_generator():
 
 if __name__ == "__main__":
     show_schema()
+    show_renderings()
+    show_forms()
     show_generator()

@@ -1,0 +1,20 @@
+// The module's error value: what a failed parse or build, or a generator failure, reports.
+#pragma once
+
+#include <string>
+
+namespace qarvex {
+
+enum class ModuleErrorKind { Parse, Generator };
+
+struct ModuleError {
+  ModuleErrorKind kind = ModuleErrorKind::Parse;
+  std::string message;
+
+  // "Parse error: {message}" or "Generator error: {message}".
+  std::string text() const {
+    return (kind == ModuleErrorKind::Parse ? "Parse error: " : "Generator error: ") + message;
+  }
+};
+
+}  // namespace qarvex
