@@ -14,6 +14,13 @@ constexpr std::array<std::string_view, 5> string_literals{"\"Alice\"", "\"Bob\""
 constexpr std::array<std::string_view, 4> parameters{"$name", "$id", "$value", "$limit"};
 constexpr std::size_t max_map_entries = 3;
 
+// No list the generator picks from can reach 2^32 entries in memory; the clamp only keeps the
+// conversion well defined.
+std::uint32_t clamped_size(std::size_t size) {
+  constexpr std::size_t widest = std::numeric_limits<std::uint32_t>::max();
+  return static_cast<std::uint32_t>(std::min(size, widest));
+}
+
 }  // namespace
 
 SchemaNames::SchemaNames(const Schema& schema) : labels(schema.sorted_labels()) {
@@ -26,11 +33,8 @@ SchemaNames::SchemaNames(const Schema& schema) : labels(schema.sorted_labels()) 
   }
 }
 
-// No list the generator picks from can reach 2^32 entries in memory; the clamp only keeps the
-// conversion well defined.
 std::uint32_t QueryDraws::index_below(std::size_t size) {
-  constexpr std::size_t widest = std::numeric_limits<std::uint32_t>::max();
-  return random_.below(static_cast<std::uint32_t>(std::min(size, widest)));
+  return random_.below(clamped_size(size));
 }
 
 std::string_view QueryDraws::pick_label() {
@@ -49,11 +53,9 @@ std::string QueryDraws::property_map(std::string_view label) {
   if (found == names_.properties.end() || found->second.empty()) return {};
   const std::vector<std::string>& keys = found->second;
   const std::uint32_t count = index_below(std::min(keys.size(), max_map_entries)) + 1;
-  const std::uint32_t population =
-      static_cast<std::uint32_t>(std::min<std::size_t>(keys.size(), UINT32_MAX));
   std::string map = " {";
   bool first = true;
-  for (std::uint32_t index : random_.sample(population, count)) {
+  for (std::uint32_t index : random_.sample(clamped_size(keys.size()), count)) {
     if (!first) map += ", ";
     first = false;
     map += keys[index];

@@ -90,9 +90,15 @@ def test_batch_of_zero_returns_an_empty_list_whatever_the_type(movies):
     assert generator.generate_batch("merge", 0) == []
 
 
-def test_huge_batch_of_an_unknown_type_fails_before_allocating(movies):
+def test_huge_batches_fail_cleanly(movies):
+    generator = CypherGenerator(movies, seed=1)
+    # The type is checked before any list is made.
     with pytest.raises(ValueError):
-        CypherGenerator(movies, seed=1).generate_batch("nope", 2**64 - 1)
+        generator.generate_batch("nope", 2**64 - 1)
+    for n in (2**63, 2**64 - 1):
+        with pytest.raises(MemoryError):
+            generator.generate_batch("merge", n)
+    assert generator.generate_batch("merge", 3) == CypherGenerator(movies, 1).generate_batch("merge", 3)
 
 
 ARGUMENT_ERRORS = [
