@@ -1,6 +1,7 @@
 #include "schema/json_reader.hpp"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cstdint>
 #include <system_error>
@@ -37,6 +38,14 @@ constexpr std::string_view too_deep = "recursion limit exceeded";
 // A found string or number longer than this many characters is cut short in messages, so that
 // a huge value does not make a huge message.
 constexpr std::size_t described_text_limit = 40;
+
+// Bytes that a string holds as they are, with nothing to check: printable ASCII except the
+// quote and the backslash.
+constexpr std::array<bool, 256> plain_string_bytes = [] {
+  std::array<bool, 256> table{};
+  for (int byte = 0x20; byte < 0x80; ++byte) table[byte] = byte != '"' && byte != '\\';
+  return table;
+}();
 
 bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
@@ -283,6 +292,8 @@ bool JsonReader::scan_string(std::string* out) {
     if (out != nullptr) out->append(text_, run, pos_ - run);
   };
   while (!at_end()) {
+    skip_plain_string_bytes();
+    if (at_end()) break;
     auto byte = static_cast<unsigned char>(current());
     if (byte == '"') {
       flush();
@@ -295,8 +306,6 @@ bool JsonReader::scan_string(std::string* out) {
       run = pos_;
     } else if (byte < 0x20) {
       return fail_here(std::string(control_character));
-    } else if (byte < 0x80) {
-      ++pos_;
     } else {
       std::size_t length = utf8_sequence_length(text_.substr(pos_));
       if (length == 0) return fail_here(std::string(invalid_code_point));
@@ -304,6 +313,14 @@ bool JsonReader::scan_string(std::string* out) {
     }
   }
   return fail_here(std::string(eof_in_string));
+}
+
+void JsonReader::skip_plain_string_bytes() {
+  const char* const begin = text_.data();
+  const char* const end = begin + text_.size();
+  const char* at = begin + pos_;
+  while (at != end && plain_string_bytes[static_cast<unsigned char>(*at)]) ++at;
+  pos_ = static_cast<std::size_t>(at - begin);
 }
 
 // At a backslash: reads one escape, or a surrogate pair of two.

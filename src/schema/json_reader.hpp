@@ -89,6 +89,7 @@ class JsonReader {
   bool enter(char closing);
   Step next_item(char closing);
   bool scan_string(std::string* out);
+  void skip_plain_string_bytes();
   bool scan_escape(std::string* out);
   std::optional<char32_t> scan_hex4();
   bool scan_utf8_sequence(std::string* out);
