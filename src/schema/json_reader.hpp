@@ -71,7 +71,7 @@ class JsonReader {
   std::size_t token_offset() const { return token_; }
 
   // Records a problem found by the caller (the first one recorded wins); returns false.
-  bool fail(std::size_t offset, std::string description);
+  bool fail(std::size_t offset, std::string_view description);
   bool failed() const { return error_.has_value(); }
   const JsonError& error() const { return *error_; }
 
@@ -84,7 +84,7 @@ class JsonReader {
   bool at_end() const { return pos_ >= text_.size(); }
   char current() const { return text_[pos_]; }
   void skip_blanks();
-  bool fail_here(std::string description) { return fail(pos_, std::move(description)); }
+  bool fail_here(std::string_view description) { return fail(pos_, description); }
   bool fail_eof();
   bool enter(char closing);
   Step next_item(char closing);
