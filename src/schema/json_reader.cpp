@@ -219,20 +219,32 @@ std::optional<JsonKind> JsonReader::peek_value() {
   return std::nullopt;
 }
 
-bool JsonReader::enter(char closing) {
+// A call that does not match the text (say begin_array at a string) is the caller's mistake;
+// it is recorded as a problem at that place instead of reading past the text's real structure.
+bool JsonReader::at(char expected) {
+  if (failed()) return false;
+  if (at_end() || current() != expected) return fail_here(expected_value);
+  return true;
+}
+
+bool JsonReader::enter(char opening, char closing) {
+  if (!at(opening)) return false;
   if (levels_.size() >= max_depth) return fail_here(too_deep);
   ++pos_;
   levels_.push_back(Level{closing, true});
   return true;
 }
 
-bool JsonReader::begin_object() { return !failed() && enter('}'); }
+bool JsonReader::begin_object() { return enter('{', '}'); }
 
-bool JsonReader::begin_array() { return !failed() && enter(']'); }
+bool JsonReader::begin_array() { return enter('[', ']'); }
 
 // Handles what may come between the items of the innermost container: its closing bracket, or
 // a comma (after the first item) followed by anything but the closing bracket.
 JsonReader::Step JsonReader::next_item(char closing) {
+  if (levels_.empty() || levels_.back().closing != closing) {
+    return fail_here(expected_value), Step::Error;  // not inside such a container
+  }
   Level& level = levels_.back();
   skip_blanks();
   token_ = pos_;
@@ -262,6 +274,7 @@ JsonReader::Step JsonReader::next_element() {
   return next_item(']');
 }
 
+
 JsonReader::Step JsonReader::next_member(std::string& key) {
   if (failed()) return Step::Error;
   Step step = next_item('}');
@@ -281,7 +294,7 @@ JsonReader::Step JsonReader::next_member(std::string& key) {
 
 bool JsonReader::read_string(std::string& out) {
   out.clear();
-  return !failed() && scan_string(&out);
+  return at('"') && scan_string(&out);
 }
 
 // Reads from the opening quote to past the closing one; `out` (if given) gets the text.

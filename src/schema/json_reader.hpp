@@ -86,7 +86,8 @@ class JsonReader {
   void skip_blanks();
   bool fail_here(std::string_view description) { return fail(pos_, description); }
   bool fail_eof();
-  bool enter(char closing);
+  bool at(char expected);
+  bool enter(char opening, char closing);
   Step next_item(char closing);
   bool scan_string(std::string* out);
   void skip_plain_string_bytes();
