@@ -1,5 +1,5 @@
 """A tour of _qarvex on a small movie graph."""
-from _qarvex import Schema
+from _qarvex import CypherGenerator, Qarvex, Schema, parse_query
 
 SCHEMA = Schema(
     {"Person": ["name", "born"], "Movie": ["title", "released", "tagline"]},
@@ -53,7 +53,59 @@ def show_forms():
         print("a malformed document:", error)
 
 
+def show_validation():
+    section("Validation against the schema")
+    validator = Qarvex(SCHEMA)
+    for query in [
+        "MATCH (p:Person)-[:ACTED_IN]->(m:Movie) WHERE m.released > 2000 RETURN p.name, m.title",
+        "MATCH (p:Person RETURN p",
+        "MATCH (p:Person) RETURN q.name",
+        "MATCH (a:Person), (b:Movie) RETURN a, b LIMIT 1.5",
+    ]:
+        result = validator.validate(query)
+        print(f"\n{query}\n  valid: {result.is_valid}")
+        for diagnostic in result.diagnostics:
+            print(f"  {diagnostic.code} {diagnostic.severity}: {diagnostic.message}")
+
+    section("Did you mean: suggestions and the corrected query")
+    result = validator.validate("MATCH (p:Persn)-[:ACTED_IN]->(m:Movie) WHERE m.titel = 'Heat' RETURN p.nme")
+    for diagnostic in result.diagnostics:
+        print(f"  {diagnostic.code}: {diagnostic.message}")
+        print(f"    {diagnostic.suggestion_description}")
+    print("fixed query:", result.fixed_query)
+    print("as JSON:", result.to_json()[:120] + "...")
+    batch = validator.validate_batch(["MATCH (n:Movie) RETURN n", "MATCH (n:Film) RETURN n"] * 2)
+    print("batch of four:", [r.is_valid for r in batch])
+
+
+def show_generator():
+    section("Generated queries")
+    # A fixed seed makes the sequence repeatable: the same calls give the same queries.
+    generator = CypherGenerator(SCHEMA, seed=42)
+    for query_type in ("match_where_return", "create", "match_relationship", "order_by"):
+        print(f"{query_type}: {generator.generate(query_type)}")
+    print("three merges in one call:")
+    for query in generator.generate_batch("merge", 3):
+        print("  " + query)
+    print("all types:", ", ".join(CypherGenerator.supported_types()))
+
+
+def show_parse_query():
+    section("parse_query (no schema needed)")
+    info = parse_query("MATCH (p:Person)-[:ACTED_IN]->(m:Movie) WHERE m.released > 2000 "
+                       "RETURN p.name, m.title")
+    print(info)
+    print("valid:", info.is_valid, "| labels:", info.labels_used,
+          "| relationship types:", info.rel_types_used, "| properties:", info.properties_used)
+    broken = parse_query("MATCH (p:Person RETURN p")
+    print("valid:", broken.is_valid)
+    print(broken.errors[0])
+
+
 if __name__ == "__main__":
     show_schema()
     show_renderings()
     show_forms()
+    show_validation()
+    show_generator()
+    show_parse_query()

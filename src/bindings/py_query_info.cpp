@@ -2,6 +2,9 @@
 #include <array>
 #include <new>
 #include <string>
+#include <string_view>
+#include <utility>
+#include <variant>
 #include <vector>
 
 #include "bindings/args.hpp"
@@ -9,6 +12,8 @@
 #include "bindings/errors.hpp"
 #include "bindings/repr.hpp"
 #include "bindings/types.hpp"
+#include "parser/builder/build.hpp"
+#include "parser/query_info.hpp"
 
 namespace qarvex::py {
 namespace {
@@ -30,13 +35,29 @@ const QueryInfoValue& value_of(PyObject* self) {
   return reinterpret_cast<QueryInfoObject*>(self)->value;
 }
 
-[[maybe_unused]] PyObject* new_query_info(QueryInfoValue value) {
+PyObject* new_query_info(QueryInfoValue value) {
   PyTypeObject* type = query_info_type();
   if (type == nullptr) return nullptr;
   PyObject* self = type->tp_alloc(type, 0);
   if (self == nullptr) return nullptr;
   new (&reinterpret_cast<QueryInfoObject*>(self)->value) QueryInfoValue(std::move(value));
   return self;
+}
+
+// A syntax error or a build failure is reported inside the value, never raised.
+QueryInfoValue query_info_of(std::string_view query) {
+  QueryInfoValue info;
+  StatementResult result = parse_statement(query);
+  if (const auto* error = std::get_if<ModuleError>(&result)) {
+    info.errors.push_back(error->text());
+    return info;
+  }
+  QueryNames names = collect_query_info(std::get<Query>(result));
+  info.is_valid = true;
+  info.labels_used = std::move(names.labels);
+  info.rel_types_used = std::move(names.rel_types);
+  info.properties_used = std::move(names.properties);
+  return info;
 }
 
 void query_info_dealloc(PyObject* self) {
@@ -104,9 +125,9 @@ PyObject* parse_query(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObje
     static constexpr Signature signature{"parse_query()", names, 1};
     PyObject* value = nullptr;
     if (!bind_fastcall(signature, args, nargs, kwnames, &value)) return nullptr;
-    if (!to_string(value, "query")) return nullptr;
-    PyErr_SetString(PyExc_NotImplementedError, "parse_query is not available yet");
-    return nullptr;
+    std::optional<std::string_view> query = to_string(value, "query");
+    if (!query) return nullptr;
+    return new_query_info(query_info_of(*query));
   });
 }
 

@@ -1,0 +1,481 @@
+// The Cypher grammar. Each rule body is one combinator expression; the rule table at the end
+// gives every rule its kind and body in id order. Alternatives are tried in the order written,
+// which decides what is accepted, so they must not be reordered.
+
+#include "parser/grammar.hpp"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <string_view>
+
+namespace qarvex {
+namespace {
+
+using namespace peg;
+
+constexpr bool is_letter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+constexpr bool is_digit(char c) { return c >= '0' && c <= '9'; }
+constexpr bool is_hex_digit(char c) {
+  return is_digit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+constexpr bool is_oct_digit(char c) { return c >= '0' && c <= '7'; }
+constexpr bool is_word_char(char c) { return is_letter(c) || is_digit(c) || c == '_'; }
+constexpr bool is_white_space(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+using Letter = CharIf<is_letter>;
+using Digit = CharIf<is_digit>;
+using HexDigit = CharIf<is_hex_digit>;
+using OctDigit = CharIf<is_oct_digit>;
+using WordChar = CharIf<is_word_char>;
+using WhiteSpace = CharIf<is_white_space>;
+using NameStart = Choice<Letter, Lit<"_">>;
+
+// ^"WORD" !WORDCHAR: the boundary test looks at the byte right after the word, never past
+// trivia, so it is glued to the word rather than being a sequence element.
+template <Text word>
+struct Word {
+  static bool match(State& s) {
+    std::size_t start = s.pos();
+    if (!ILit<word>::match(s)) return false;
+    if (s.at_end() || !is_word_char(s.text()[s.pos()])) return true;
+    s.set_pos(start);
+    return false;
+  }
+};
+
+// A list of one or more elements separated by `separator`.
+template <typename Element, typename Separator = Lit<",">>
+using ListOf = Seq<Element, Star<Seq<Separator, Element>>>;
+
+// Long scans count against the parse's work limit at this rate.
+constexpr std::size_t kBytesPerCharge = 16;
+
+// QUOTE (!QUOTE ANY)* QUOTE. The quote is one ASCII byte, which never occurs inside a
+// multi-byte character, so searching for the byte finds the same end.
+template <char quote>
+struct Quoted {
+  static bool match(State& s) {
+    std::string_view rest = s.rest();
+    if (rest.empty() || rest[0] != quote) return false;
+    std::size_t close = rest.find(quote, 1);
+    s.charge((close == std::string_view::npos ? rest.size() : close) / kBytesPerCharge);
+    if (close == std::string_view::npos) return false;
+    s.advance(close + 1);
+    return true;
+  }
+};
+
+// The reserved words, upper case.
+constexpr std::array<std::string_view, 51> kReservedWords = {
+    "ALL",    "AND",     "ANY",    "AS",     "BY",       "CALL",   "CASE",   "CONTAINS",
+    "COUNT",  "CREATE",  "DELETE", "DESC",   "DETACH",   "DISTINCT", "DO",   "DROP",
+    "ELSE",   "END",     "EXISTS", "FALSE",  "FOREACH",  "FOR",    "FROM",   "IN",
+    "IS",     "LIMIT",   "MATCH",  "MERGE",  "NEW",      "NONE",   "NOT",    "NULL",
+    "ON",     "OPTIONAL", "OR",    "REDUCE", "REMOVE",   "RETURN", "SET",    "SINGLE",
+    "SKIP",   "STARTS",  "THEN",   "TRUE",   "UNION",    "UNWIND", "WHEN",   "WHERE",
+    "WITH",   "XOR",     "YIELD"};
+constexpr std::size_t kLongestReservedWord = 8;
+
+// A word of at most eight bytes packed into one integer, upper-cased, for quick comparison.
+constexpr std::uint64_t word_key(std::string_view word) {
+  std::uint64_t key = 0;
+  for (char c : word) key = (key << 8) | static_cast<unsigned char>(ascii_upper(c));
+  return key;
+}
+
+constexpr std::array<std::uint64_t, kReservedWords.size()> reserved_keys() {
+  std::array<std::uint64_t, kReservedWords.size()> keys{};
+  for (std::size_t i = 0; i < keys.size(); ++i) keys[i] = word_key(kReservedWords[i]);
+  std::sort(keys.begin(), keys.end());
+  return keys;
+}
+constexpr auto kReservedKeys = reserved_keys();
+
+// keyword: the whole word at the position (the longest run of WORDCHAR) is a reserved word.
+struct ReservedWord {
+  static bool match(State& s) {
+    std::string_view rest = s.rest();
+    std::size_t length = 0;
+    while (length < rest.size() && length <= kLongestReservedWord && is_word_char(rest[length])) {
+      ++length;
+    }
+    if (length < 2 || length > kLongestReservedWord) return false;
+    std::uint64_t key = word_key(rest.substr(0, length));
+    if (!std::binary_search(kReservedKeys.begin(), kReservedKeys.end(), key)) return false;
+    s.advance(length);
+    return true;
+  }
+};
+
+// Trivia: WHITESPACE*, then (COMMENT WHITESPACE*)*. An unclosed block comment is no comment.
+bool skip_trivia(State& s) {
+  std::string_view text = s.text();
+  std::size_t pos = s.pos();
+  auto skip_white_space = [&] {
+    while (pos < text.size() && is_white_space(text[pos])) ++pos;
+  };
+  skip_white_space();
+  for (;;) {
+    std::string_view rest = text.substr(pos);
+    if (rest.starts_with("//")) {
+      std::size_t line_feed = rest.find('\n', 2);
+      pos = line_feed == std::string_view::npos ? text.size() : pos + line_feed + 1;
+    } else if (rest.starts_with("/*")) {
+      std::size_t close = rest.find("*/", 2);
+      if (close == std::string_view::npos) {
+        s.charge(rest.size() / kBytesPerCharge);
+        break;
+      }
+      pos += close + 2;
+    } else {
+      break;
+    }
+    skip_white_space();
+  }
+  s.charge((pos - s.pos()) / kBytesPerCharge);
+  s.set_pos(pos);
+  return true;
+}
+
+// ---- Trivia and whole input ----
+using EoiBody = Eoi;
+using WhitespaceBody = Atomic<WhiteSpace>;
+using CommentBody = Atomic<Choice<Seq<Lit<"//">, Star<Seq<Not<Lit<"\n">>, Any>>, Opt<Lit<"\n">>>,
+                                  Seq<Lit<"/*">, Star<Seq<Not<Lit<"*/">>, Any>>, Lit<"*/">>>>;
+using CypherBody = Seq<Soi, R<Rule::statement>, Opt<Lit<";">>, R<Rule::EOI>>;
+using StatementBody = Choice<R<Rule::regular_query>, R<Rule::standalone_call>>;
+
+// ---- Queries and clauses ----
+using RegularQueryBody = Seq<R<Rule::single_query>, Star<R<Rule::union_clause>>>;
+using UnionClauseBody = Seq<ILit<"UNION">, Opt<ILit<"ALL">>, R<Rule::single_query>>;
+using SingleQueryBody = Choice<R<Rule::multi_part_query>, R<Rule::single_part_query>>;
+using SinglePartQueryBody =
+    Choice<Seq<Plus<R<Rule::reading_clause>>, Star<R<Rule::updating_clause>>,
+               Opt<R<Rule::return_clause>>>,
+           Seq<Plus<R<Rule::updating_clause>>, Opt<R<Rule::return_clause>>>,
+           R<Rule::return_clause>>;
+using MultiPartQueryBody =
+    Seq<Plus<Seq<Star<R<Rule::reading_clause>>, Star<R<Rule::updating_clause>>,
+                 R<Rule::with_clause>>>,
+        Star<R<Rule::reading_clause>>, Star<R<Rule::updating_clause>>,
+        Opt<R<Rule::return_clause>>>;
+using ReadingClauseBody = Choice<R<Rule::match_clause>, R<Rule::unwind_clause>,
+                                 R<Rule::call_subquery>, R<Rule::in_query_call>>;
+using CallSubqueryBody = Seq<ILit<"CALL">, Lit<"{">, R<Rule::regular_query>, Lit<"}">>;
+using MatchClauseBody =
+    Seq<Opt<ILit<"OPTIONAL">>, ILit<"MATCH">, R<Rule::pattern>, Opt<R<Rule::where_clause>>>;
+using UnwindClauseBody = Seq<ILit<"UNWIND">, R<Rule::expression>, ILit<"AS">, R<Rule::variable>>;
+using ProcedureCallBody = Seq<ILit<"CALL">, R<Rule::explicit_procedure_invocation>,
+                              Opt<Seq<ILit<"YIELD">, R<Rule::yield_items>>>>;
+using ExplicitProcedureInvocationBody =
+    Seq<R<Rule::procedure_name>, Lit<"(">, Opt<ListOf<R<Rule::expression>>>, Lit<")">>;
+using ProcedureNameBody = Seq<R<Rule::identifier>, Star<Seq<Lit<".">, R<Rule::identifier>>>>;
+using YieldItemsBody = ListOf<R<Rule::yield_item>>;
+using YieldItemBody =
+    Seq<Opt<Seq<R<Rule::procedure_result_field>, ILit<"AS">>>, R<Rule::variable>>;
+using ProcedureResultFieldBody = R<Rule::identifier>;
+using UpdatingClauseBody =
+    Choice<R<Rule::create_clause>, R<Rule::merge_clause>, R<Rule::foreach_clause>,
+           R<Rule::set_clause>, R<Rule::remove_clause>, R<Rule::delete_clause>>;
+using ForeachClauseBody =
+    Seq<ILit<"FOREACH">, Lit<"(">, R<Rule::variable>, ILit<"IN">, R<Rule::expression>, Lit<"|">,
+        Plus<R<Rule::updating_clause>>, Lit<")">>;
+using CreateClauseBody = Seq<ILit<"CREATE">, R<Rule::pattern>>;
+using MergeClauseBody =
+    Seq<ILit<"MERGE">, R<Rule::pattern_part>, Star<R<Rule::on_match_or_create>>>;
+using OnMatchOrCreateBody = Seq<ILit<"ON">, Choice<Seq<ILit<"MATCH">, R<Rule::set_clause>>,
+                                                   Seq<ILit<"CREATE">, R<Rule::set_clause>>>>;
+using SetClauseBody = Seq<ILit<"SET">, ListOf<R<Rule::set_item>>>;
+using SetItemBody = Choice<Seq<R<Rule::property_expression>, Lit<"=">, R<Rule::expression>>,
+                           Seq<R<Rule::variable>, Lit<"=">, R<Rule::expression>>,
+                           Seq<R<Rule::variable>, Lit<"+=">, R<Rule::expression>>,
+                           Seq<R<Rule::variable>, R<Rule::node_labels>>>;
+using RemoveClauseBody = Seq<ILit<"REMOVE">, ListOf<R<Rule::remove_item>>>;
+using RemoveItemBody =
+    Choice<Seq<R<Rule::variable>, R<Rule::node_labels>>, R<Rule::property_expression>>;
+using DeleteClauseBody = Seq<Opt<ILit<"DETACH">>, ILit<"DELETE">, ListOf<R<Rule::expression>>>;
+using WithClauseBody =
+    Seq<ILit<"WITH">, Opt<ILit<"DISTINCT">>, R<Rule::return_body>, Opt<R<Rule::where_clause>>>;
+using ReturnClauseBody = Seq<ILit<"RETURN">, Opt<ILit<"DISTINCT">>, R<Rule::return_body>>;
+using ReturnBodyBody = Seq<R<Rule::return_items>, Opt<R<Rule::order_clause>>,
+                           Opt<R<Rule::skip_clause>>, Opt<R<Rule::limit_clause>>>;
+using ReturnItemsBody = Choice<Lit<"*">, ListOf<R<Rule::return_item>>>;
+using ReturnItemBody = Seq<R<Rule::expression>, Opt<Seq<ILit<"AS">, R<Rule::variable>>>>;
+using OrderClauseBody = Seq<ILit<"ORDER">, ILit<"BY">, ListOf<R<Rule::sort_item>>>;
+using SortItemBody =
+    Seq<R<Rule::expression>,
+        Opt<Choice<ILit<"ASCENDING">, ILit<"ASC">, ILit<"DESCENDING">, ILit<"DESC">>>>;
+using SkipClauseBody = Seq<ILit<"SKIP">, R<Rule::expression>>;
+using LimitClauseBody = Seq<ILit<"LIMIT">, R<Rule::expression>>;
+using WhereClauseBody = Seq<ILit<"WHERE">, R<Rule::expression>>;
+
+// ---- Patterns ----
+using PatternBody = ListOf<R<Rule::pattern_part>>;
+using PatternPartBody = Seq<Opt<Seq<R<Rule::variable>, Lit<"=">>>, R<Rule::pattern_element>>;
+using PatternChain = Seq<R<Rule::node_pattern>,
+                         Star<Seq<R<Rule::relationship_pattern>, R<Rule::node_pattern>>>>;
+using PatternElementBody = Choice<R<Rule::shortest_path_call>, PatternChain>;
+using NodePatternBody = Seq<Lit<"(">, Opt<R<Rule::variable>>, Opt<R<Rule::node_labels>>,
+                            Opt<R<Rule::properties>>, Lit<")">>;
+using NodeLabelsBody = Seq<Lit<":">, R<Rule::label_name>, Star<Seq<Lit<":">, R<Rule::label_name>>>>;
+using LabelNameBody = R<Rule::identifier>;
+using RelationshipPatternBody =
+    Seq<Opt<R<Rule::left_arrow>>,
+        Choice<Seq<Lit<"-">, Lit<"[">, Opt<R<Rule::variable>>, Opt<R<Rule::rel_types>>,
+                   Opt<R<Rule::range_literal>>, Opt<R<Rule::properties>>, Lit<"]">, Lit<"-">,
+                   Opt<R<Rule::right_arrow>>>,
+               Seq<Lit<"--">, Opt<R<Rule::right_arrow>>>>>;
+using LeftArrowBody = Lit<"<">;
+using RightArrowBody = Lit<">">;
+using RelTypesBody = Seq<Lit<":">, R<Rule::rel_type_name>,
+                         Star<Seq<Lit<"|">, Opt<Lit<":">>, R<Rule::rel_type_name>>>>;
+using RelTypeNameBody = R<Rule::identifier>;
+using RangeLiteralBody =
+    Seq<Lit<"*">, Opt<Seq<R<Rule::integer_literal>,
+                          Opt<Seq<Lit<"..">, Opt<R<Rule::integer_literal>>>>>>>;
+using PropertiesBody = Choice<R<Rule::map_literal>, R<Rule::parameter>>;
+
+// ---- Expressions, loosest binding first ----
+template <Rule operand, typename Operator>
+using ChainOf = Seq<R<operand>, Star<Seq<Operator, R<operand>>>>;
+
+using ExpressionBody = R<Rule::or_expr>;
+using OrKwBody = Word<"OR">;
+using XorKwBody = Word<"XOR">;
+using AndKwBody = Word<"AND">;
+using NotKwBody = Word<"NOT">;
+using OrExprBody = ChainOf<Rule::xor_expr, R<Rule::or_kw>>;
+using XorExprBody = ChainOf<Rule::and_expr, R<Rule::xor_kw>>;
+using AndExprBody = ChainOf<Rule::not_expr, R<Rule::and_kw>>;
+using NotExprBody = Seq<Star<R<Rule::not_kw>>, R<Rule::comparison_expr>>;
+using ComparisonExprBody = ChainOf<Rule::add_sub_expr, R<Rule::comparison_op>>;
+using ComparisonOpBody =
+    Choice<Lit<"<=">, Lit<">=">, Lit<"<>">, Lit<"<">, Lit<">">, Lit<"=~">, Lit<"=">, Word<"IN">,
+           Seq<ILit<"STARTS">, Word<"WITH">>, Seq<ILit<"ENDS">, Word<"WITH">>, Word<"CONTAINS">>;
+using AddSubExprBody = ChainOf<Rule::mul_div_expr, Choice<Lit<"+">, Lit<"-">>>;
+using MulDivExprBody = ChainOf<Rule::mod_expr, Choice<Lit<"*">, Lit<"/">>>;
+using ModExprBody = ChainOf<Rule::power_expr, Lit<"%">>;
+using PowerExprBody = ChainOf<Rule::unary_expr, Lit<"^">>;
+using UnaryExprBody = Seq<Opt<Lit<"-">>, R<Rule::postfix_expr>>;
+using PostfixExprBody = Seq<R<Rule::atom>, Star<R<Rule::postfix_op>>>;
+using NullCheckOpBody =
+    Seq<ILit<"IS">, Plus<WhiteSpace>,
+        Choice<Seq<ILit<"NOT">, Plus<WhiteSpace>, Word<"NULL">>, Word<"NULL">>>;
+using PostfixOpBody = Choice<R<Rule::null_check_op>, R<Rule::property_lookup>,
+                             R<Rule::subscript_op>, R<Rule::list_slice_op>>;
+using PropertyLookupBody = Seq<Lit<".">, R<Rule::property_key_name>>;
+using SubscriptOpBody = Seq<Lit<"[">, R<Rule::expression>, Lit<"]">>;
+using ListSliceOpBody =
+    Seq<Lit<"[">, Opt<R<Rule::expression>>, Lit<"..">, Opt<R<Rule::expression>>, Lit<"]">>;
+
+// ---- Atoms ----
+using AtomBody =
+    Choice<R<Rule::reduce_expression>, R<Rule::shortest_path_call>, R<Rule::literal>,
+           R<Rule::parameter>, R<Rule::case_expression>, R<Rule::pattern_comprehension>,
+           R<Rule::list_comprehension>, R<Rule::quantifier_expression>,
+           R<Rule::exists_subquery>, R<Rule::count_subquery>, R<Rule::collect_subquery>,
+           R<Rule::count_star>, R<Rule::function_invocation>, R<Rule::variable>,
+           R<Rule::parenthesized_expr>>;
+using ParenthesizedExprBody = Seq<Lit<"(">, R<Rule::expression>, Lit<")">>;
+using CountStarBody = Seq<ILit<"COUNT">, Lit<"(">, Lit<"*">, Lit<")">>;
+using FunctionInvocationBody = Seq<R<Rule::function_name>, Lit<"(">, Opt<ILit<"DISTINCT">>,
+                                   Opt<ListOf<R<Rule::expression>>>, Lit<")">>;
+using FunctionNameBody = Seq<Opt<R<Rule::namespace_>>, NameStart, Star<WordChar>>;
+using NamespaceBody = Plus<Seq<R<Rule::identifier>, Lit<".">>>;
+using ReduceExpressionBody =
+    Seq<ILit<"REDUCE">, Lit<"(">, R<Rule::variable>, Lit<"=">, R<Rule::expression>, Lit<",">,
+        R<Rule::variable>, ILit<"IN">, R<Rule::expression>, Lit<"|">, R<Rule::expression>,
+        Lit<")">>;
+using ShortestPathCallBody =
+    Seq<Choice<ILit<"allShortestPaths">, ILit<"shortestPath">>, Lit<"(">, R<Rule::node_pattern>,
+        Star<Seq<R<Rule::relationship_pattern>, R<Rule::node_pattern>>>, Lit<")">>;
+using CaseExpressionBody =
+    Seq<ILit<"CASE">, Opt<R<Rule::expression>>,
+        Plus<Seq<ILit<"WHEN">, R<Rule::expression>, ILit<"THEN">, R<Rule::expression>>>,
+        Opt<Seq<ILit<"ELSE">, R<Rule::expression>>>, ILit<"END">>;
+using ListComprehensionBody = Seq<Lit<"[">, R<Rule::filter_expression>,
+                                  Opt<Seq<Lit<"|">, R<Rule::expression>>>, Lit<"]">>;
+using FilterExpressionBody =
+    Seq<R<Rule::id_in_coll>, Opt<Seq<ILit<"WHERE">, R<Rule::expression>>>>;
+using IdInCollBody = Seq<R<Rule::variable>, ILit<"IN">, R<Rule::expression>>;
+using QuantifierExpressionBody =
+    Seq<Choice<ILit<"ALL">, ILit<"ANY">, ILit<"NONE">, ILit<"SINGLE">>, Lit<"(">,
+        R<Rule::filter_expression>, Lit<")">>;
+using ExistsSubqueryBody = Seq<ILit<"EXISTS">, Lit<"{">, R<Rule::pattern>, Lit<"}">>;
+using PatternComprehensionBody =
+    Seq<Lit<"[">, R<Rule::pattern_element>, Opt<Seq<ILit<"WHERE">, R<Rule::expression>>>,
+        Lit<"|">, R<Rule::expression>, Lit<"]">>;
+using CountSubqueryBody = Seq<ILit<"COUNT">, Lit<"{">, R<Rule::regular_query>, Lit<"}">>;
+using CollectSubqueryBody = Seq<ILit<"COLLECT">, Lit<"{">, R<Rule::regular_query>, Lit<"}">>;
+using PropertyExpressionBody = Seq<R<Rule::variable>, Plus<R<Rule::property_lookup>>>;
+
+// ---- Literals ----
+using LiteralBody =
+    Choice<R<Rule::float_literal>, R<Rule::integer_literal>, R<Rule::string_literal>,
+           R<Rule::boolean_literal>, R<Rule::null_literal>, R<Rule::list_literal>,
+           R<Rule::map_literal>>;
+using IntegerLiteralBody =
+    Choice<Seq<Lit<"0x">, Plus<HexDigit>>, Seq<Lit<"0o">, Plus<OctDigit>>, Plus<Digit>>;
+using FloatLiteralBody =
+    Seq<Plus<Digit>, Lit<".">, Star<Digit>,
+        Opt<Seq<Choice<Lit<"e">, Lit<"E">>, Opt<Choice<Lit<"+">, Lit<"-">>>, Plus<Digit>>>>;
+using StringLiteralBody = Choice<Quoted<'"'>, Quoted<'\''>>;
+using BooleanLiteralBody = Choice<ILit<"TRUE">, ILit<"FALSE">>;
+using NullLiteralBody = ILit<"NULL">;
+using ListLiteralBody = Seq<Lit<"[">, Opt<ListOf<R<Rule::expression>>>, Lit<"]">>;
+using MapLiteralBody = Seq<Lit<"{">, Opt<ListOf<R<Rule::property_key_value_pair>>>, Lit<"}">>;
+using PropertyKeyValuePairBody = Seq<R<Rule::property_key_name>, Lit<":">, R<Rule::expression>>;
+using PropertyKeyNameBody = R<Rule::identifier>;
+using ParameterBody = Seq<Lit<"$">, Choice<Seq<NameStart, Star<WordChar>>, Plus<Digit>>>;
+
+// ---- Identifiers and reserved words ----
+using VariableBody = R<Rule::identifier>;
+using IdentifierBody =
+    Choice<Seq<Not<R<Rule::keyword>>, NameStart, Star<WordChar>>, R<Rule::backtick_identifier>>;
+using BacktickIdentifierBody = Quoted<'`'>;
+using KeywordBody = ReservedWord;
+
+template <Rule id, RuleKind kind, typename Body>
+constexpr RuleDef def() {
+  return {id, kind, &Body::match};
+}
+
+constexpr RuleKind N = RuleKind::normal;
+constexpr RuleKind A = RuleKind::atomic;
+constexpr RuleKind S = RuleKind::silent;
+
+constexpr std::array<RuleDef, kRuleCount> kRules = {
+    def<Rule::EOI, N, EoiBody>(),
+    def<Rule::WHITESPACE, S, WhitespaceBody>(),
+    def<Rule::COMMENT, S, CommentBody>(),
+    def<Rule::cypher, N, CypherBody>(),
+    def<Rule::statement, N, StatementBody>(),
+    def<Rule::regular_query, N, RegularQueryBody>(),
+    def<Rule::union_clause, N, UnionClauseBody>(),
+    def<Rule::single_query, N, SingleQueryBody>(),
+    def<Rule::single_part_query, N, SinglePartQueryBody>(),
+    def<Rule::multi_part_query, N, MultiPartQueryBody>(),
+    def<Rule::reading_clause, N, ReadingClauseBody>(),
+    def<Rule::call_subquery, N, CallSubqueryBody>(),
+    def<Rule::match_clause, N, MatchClauseBody>(),
+    def<Rule::unwind_clause, N, UnwindClauseBody>(),
+    def<Rule::in_query_call, N, ProcedureCallBody>(),
+    def<Rule::standalone_call, N, ProcedureCallBody>(),
+    def<Rule::explicit_procedure_invocation, N, ExplicitProcedureInvocationBody>(),
+    def<Rule::procedure_name, A, ProcedureNameBody>(),
+    def<Rule::yield_items, N, YieldItemsBody>(),
+    def<Rule::yield_item, N, YieldItemBody>(),
+    def<Rule::procedure_result_field, A, ProcedureResultFieldBody>(),
+    def<Rule::updating_clause, N, UpdatingClauseBody>(),
+    def<Rule::foreach_clause, N, ForeachClauseBody>(),
+    def<Rule::create_clause, N, CreateClauseBody>(),
+    def<Rule::merge_clause, N, MergeClauseBody>(),
+    def<Rule::on_match_or_create, N, OnMatchOrCreateBody>(),
+    def<Rule::set_clause, N, SetClauseBody>(),
+    def<Rule::set_item, N, SetItemBody>(),
+    def<Rule::remove_clause, N, RemoveClauseBody>(),
+    def<Rule::remove_item, N, RemoveItemBody>(),
+    def<Rule::delete_clause, N, DeleteClauseBody>(),
+    def<Rule::with_clause, N, WithClauseBody>(),
+    def<Rule::return_clause, N, ReturnClauseBody>(),
+    def<Rule::return_body, N, ReturnBodyBody>(),
+    def<Rule::return_items, N, ReturnItemsBody>(),
+    def<Rule::return_item, N, ReturnItemBody>(),
+    def<Rule::order_clause, N, OrderClauseBody>(),
+    def<Rule::sort_item, N, SortItemBody>(),
+    def<Rule::skip_clause, N, SkipClauseBody>(),
+    def<Rule::limit_clause, N, LimitClauseBody>(),
+    def<Rule::where_clause, N, WhereClauseBody>(),
+    def<Rule::pattern, N, PatternBody>(),
+    def<Rule::pattern_part, N, PatternPartBody>(),
+    def<Rule::pattern_element, N, PatternElementBody>(),
+    def<Rule::node_pattern, N, NodePatternBody>(),
+    def<Rule::node_labels, N, NodeLabelsBody>(),
+    def<Rule::label_name, A, LabelNameBody>(),
+    def<Rule::relationship_pattern, N, RelationshipPatternBody>(),
+    def<Rule::left_arrow, N, LeftArrowBody>(),
+    def<Rule::right_arrow, N, RightArrowBody>(),
+    def<Rule::rel_types, N, RelTypesBody>(),
+    def<Rule::rel_type_name, A, RelTypeNameBody>(),
+    def<Rule::range_literal, N, RangeLiteralBody>(),
+    def<Rule::properties, N, PropertiesBody>(),
+    def<Rule::expression, N, ExpressionBody>(),
+    def<Rule::or_kw, A, OrKwBody>(),
+    def<Rule::xor_kw, A, XorKwBody>(),
+    def<Rule::and_kw, A, AndKwBody>(),
+    def<Rule::not_kw, A, NotKwBody>(),
+    def<Rule::or_expr, N, OrExprBody>(),
+    def<Rule::xor_expr, N, XorExprBody>(),
+    def<Rule::and_expr, N, AndExprBody>(),
+    def<Rule::not_expr, N, NotExprBody>(),
+    def<Rule::comparison_expr, N, ComparisonExprBody>(),
+    def<Rule::comparison_op, N, ComparisonOpBody>(),
+    def<Rule::add_sub_expr, N, AddSubExprBody>(),
+    def<Rule::mul_div_expr, N, MulDivExprBody>(),
+    def<Rule::mod_expr, N, ModExprBody>(),
+    def<Rule::power_expr, N, PowerExprBody>(),
+    def<Rule::unary_expr, N, UnaryExprBody>(),
+    def<Rule::postfix_expr, N, PostfixExprBody>(),
+    def<Rule::null_check_op, A, NullCheckOpBody>(),
+    def<Rule::postfix_op, N, PostfixOpBody>(),
+    def<Rule::property_lookup, N, PropertyLookupBody>(),
+    def<Rule::subscript_op, N, SubscriptOpBody>(),
+    def<Rule::list_slice_op, N, ListSliceOpBody>(),
+    def<Rule::atom, N, AtomBody>(),
+    def<Rule::parenthesized_expr, N, ParenthesizedExprBody>(),
+    def<Rule::count_star, N, CountStarBody>(),
+    def<Rule::function_invocation, N, FunctionInvocationBody>(),
+    def<Rule::function_name, A, FunctionNameBody>(),
+    def<Rule::namespace_, A, NamespaceBody>(),
+    def<Rule::reduce_expression, N, ReduceExpressionBody>(),
+    def<Rule::shortest_path_call, N, ShortestPathCallBody>(),
+    def<Rule::case_expression, N, CaseExpressionBody>(),
+    def<Rule::list_comprehension, N, ListComprehensionBody>(),
+    def<Rule::filter_expression, N, FilterExpressionBody>(),
+    def<Rule::id_in_coll, N, IdInCollBody>(),
+    def<Rule::quantifier_expression, N, QuantifierExpressionBody>(),
+    def<Rule::exists_subquery, N, ExistsSubqueryBody>(),
+    def<Rule::pattern_comprehension, N, PatternComprehensionBody>(),
+    def<Rule::count_subquery, N, CountSubqueryBody>(),
+    def<Rule::collect_subquery, N, CollectSubqueryBody>(),
+    def<Rule::literal, N, LiteralBody>(),
+    def<Rule::integer_literal, A, IntegerLiteralBody>(),
+    def<Rule::float_literal, A, FloatLiteralBody>(),
+    def<Rule::string_literal, A, StringLiteralBody>(),
+    def<Rule::boolean_literal, N, BooleanLiteralBody>(),
+    def<Rule::null_literal, N, NullLiteralBody>(),
+    def<Rule::list_literal, N, ListLiteralBody>(),
+    def<Rule::map_literal, N, MapLiteralBody>(),
+    def<Rule::property_key_value_pair, N, PropertyKeyValuePairBody>(),
+    def<Rule::property_key_name, A, PropertyKeyNameBody>(),
+    def<Rule::property_expression, N, PropertyExpressionBody>(),
+    def<Rule::parameter, A, ParameterBody>(),
+    def<Rule::variable, A, VariableBody>(),
+    def<Rule::identifier, A, IdentifierBody>(),
+    def<Rule::backtick_identifier, A, BacktickIdentifierBody>(),
+    def<Rule::keyword, N, KeywordBody>(),
+};
+
+constexpr bool rules_in_id_order() {
+  for (std::size_t i = 0; i < kRules.size(); ++i) {
+    if (static_cast<std::size_t>(kRules[i].id) != i) return false;
+  }
+  return true;
+}
+static_assert(rules_in_id_order(), "the rule table must list the rules by id");
+
+// Trivia can only begin with white space or a slash.
+constexpr std::array<bool, 256> trivia_starts() {
+  std::array<bool, 256> starts{};
+  for (char c : {' ', '\t', '\r', '\n', '/'}) starts[static_cast<unsigned char>(c)] = true;
+  return starts;
+}
+
+constexpr Grammar kCypherGrammar{kRules, &skip_trivia, trivia_starts()};
+
+}  // namespace
+
+const peg::Grammar& cypher_grammar() { return kCypherGrammar; }
+
+}  // namespace qarvex

@@ -1,0 +1,63 @@
+// Parsing a query text by the Cypher grammar, and the syntax-error report of a failed parse.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+#include "parser/parse_tree.hpp"
+#include "parser/rules.hpp"
+
+namespace qarvex {
+
+// Why a parse failed: the furthest position at which a rule failed and the rules expected
+// there (ascending id, each once), or a fixed message when a work limit stopped the parse.
+struct ParseFailure {
+  std::size_t position = 0;
+  std::vector<Rule> expected;
+  std::optional<std::string> message;
+};
+
+// Bounds on the work of one parse. Reaching one fails the parse with kLimitMessage.
+struct ParseLimits {
+  std::size_t max_depth;        // rules running at once (nesting of the query)
+  std::size_t max_calls;        // rule calls in total (backtracking re-parses)
+  std::size_t max_nodes;        // nodes recorded at once
+};
+
+inline constexpr std::string_view kLimitMessage = "call limit reached";
+
+// Limits that every realistic query stays far below, scaled to the length of the text.
+ParseLimits default_parse_limits(std::size_t text_size);
+
+using ParseOutcome = std::variant<ParseTree, ParseFailure>;
+
+// Parses `text` from `start` (the query entries use Rule::cypher). The tree refers to `text`.
+ParseOutcome parse(Rule start, std::string_view text);
+ParseOutcome parse(Rule start, std::string_view text, const ParseLimits& limits);
+
+struct LineCol {
+  std::uint32_t line;
+  std::uint32_t column;
+};
+
+// 1-based line and column of a byte offset; a column counts characters, CR LF is one break.
+LineCol line_col(std::string_view text, std::size_t offset);
+
+// The six-line syntax error message of a failure, without a final line feed.
+std::string format_syntax_error(std::string_view text, const ParseFailure& failure);
+
+// The syntax error record handed to the rest of the system.
+struct ParseErrorInfo {
+  std::string message;
+  std::optional<LineCol> position;  // present exactly for a grammar failure
+};
+
+// A grammar failure as a record: the formatted message and the failure's line and column.
+ParseErrorInfo syntax_error_info(std::string_view text, const ParseFailure& failure);
+
+}  // namespace qarvex

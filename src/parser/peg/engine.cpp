@@ -1,0 +1,120 @@
+#include "parser/peg/engine.hpp"
+
+#include <algorithm>
+#include <limits>
+#include <string>
+
+namespace qarvex::peg {
+
+State::State(const Grammar& grammar, std::string_view text, const ParseLimits& limits)
+    : grammar_(grammar), text_(text), limits_(limits) {
+  // Real queries record about one node per byte at the peak; reserving half of that up front
+  // saves most regrowth without holding much memory for a failing parse.
+  nodes_.reserve(std::min(text.size() / 2 + 32, limits.max_nodes));
+  expected_.reserve(32);
+}
+
+std::size_t char_length(std::string_view rest) {
+  auto lead = static_cast<unsigned char>(rest[0]);
+  std::size_t length = lead < 0xC0 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+  length = std::min(length, rest.size());
+  for (std::size_t i = 1; i < length; ++i) {
+    if ((static_cast<unsigned char>(rest[i]) & 0xC0) != 0x80) return i;
+  }
+  return length;
+}
+
+// Once a limit is reached every later rule fails at once, so the parse unwinds quickly and
+// reports the limit instead of a grammar failure.
+bool State::stop_at_limit() {
+  if (!limit_reached_) {
+    limit_reached_ = true;
+    limit_pos_ = pos_;
+    limits_.max_calls = 0;  // every later call stops at once
+  }
+  return false;
+}
+
+bool State::call(Rule rule) {
+  if (++calls_ > limits_.max_calls || depth_ >= limits_.max_depth) [[unlikely]] {
+    return stop_at_limit();
+  }
+  const RuleDef& def = grammar_.rules[static_cast<std::size_t>(rule)];
+  if (def.kind == RuleKind::silent) return run_body(def);
+
+  std::size_t start = pos_;
+  std::size_t restore_mark = start == attempt_pos_ ? expected_.size() : 0;
+  bool record = !lookahead_ && !atomic_;
+  auto node = static_cast<std::uint32_t>(nodes_.size());
+  if (record) {
+    if (node >= limits_.max_nodes) [[unlikely]] return stop_at_limit();
+    nodes_.push_back({rule, static_cast<std::uint32_t>(start), 0, 0});
+  }
+  if (run_body(def)) {
+    if (record) {
+      nodes_[node].end = static_cast<std::uint32_t>(pos_);
+      nodes_[node].subtree_end = static_cast<std::uint32_t>(nodes_.size());
+    }
+    return true;
+  }
+  if (!lookahead_) track(rule, start, restore_mark);
+  if (record) nodes_.resize(node);
+  return false;
+}
+
+bool State::run_body(const RuleDef& def) {
+  ++depth_;
+  deepest_ = std::max(deepest_, depth_);
+  bool matched;
+  if (def.kind == RuleKind::atomic && !atomic_) {
+    atomic_ = true;
+    matched = def.body(*this);
+    atomic_ = false;
+  } else {
+    matched = def.body(*this);
+  }
+  --depth_;
+  return matched;
+}
+
+// Keeps the expected list for the furthest failure position. A rule whose body recorded
+// exactly one rule at the same position leaves that more specific rule in place; otherwise
+// it replaces what its body recorded there.
+void State::track(Rule rule, std::size_t pos, std::size_t restore_mark) {
+  if (atomic_ || limit_reached_) return;
+  std::size_t recorded = pos == attempt_pos_ ? expected_.size() : 0;
+  if (recorded > restore_mark && recorded - restore_mark == 1) return;
+  if (pos == attempt_pos_) expected_.resize(restore_mark);
+  if (pos > attempt_pos_) {
+    expected_.clear();
+    attempt_pos_ = pos;
+  }
+  if (pos == attempt_pos_) expected_.push_back(rule);
+}
+
+ParseFailure State::take_failure() {
+  ParseFailure failure;
+  if (limit_reached_) {
+    failure.position = limit_pos_;
+    failure.message = std::string(kLimitMessage);
+    return failure;
+  }
+  std::sort(expected_.begin(), expected_.end());
+  expected_.erase(std::unique(expected_.begin(), expected_.end()), expected_.end());
+  failure.position = attempt_pos_;
+  failure.expected = std::move(expected_);
+  return failure;
+}
+
+ParseOutcome run(const Grammar& grammar, Rule start, std::string_view text,
+                 const ParseLimits& limits) {
+  State state(grammar, text, limits);
+  // Node offsets are 32-bit; a text beyond that is refused as a limit, never misread.
+  if (text.size() >= std::numeric_limits<std::uint32_t>::max()) {
+    return ParseFailure{0, {}, std::string(kLimitMessage)};
+  }
+  if (state.call(start) && !state.limit_reached()) return state.take_tree();
+  return state.take_failure();
+}
+
+}  // namespace qarvex::peg

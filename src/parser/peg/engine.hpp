@@ -1,0 +1,279 @@
+// A backtracking PEG engine without memoisation. It knows nothing of Cypher: a grammar is a
+// table of rules (kind and body, indexed by rule id) plus a trivia matcher, and rule bodies
+// are composed from the combinators below. Every combinator either succeeds, possibly having
+// advanced the position, or fails having consumed nothing and recorded nothing.
+#pragma once
+
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string_view>
+#include <vector>
+
+#include "parser/parse.hpp"
+#include "parser/parse_tree.hpp"
+#include "parser/rules.hpp"
+
+namespace qarvex::peg {
+
+class State;
+
+enum class RuleKind : std::uint8_t {
+  normal,  // records a node; trivia is skipped inside
+  atomic,  // records a node without children; nothing is skipped inside
+  silent,  // records nothing and is never tracked
+};
+
+using Matcher = bool (*)(State&);
+
+struct RuleDef {
+  Rule id;
+  RuleKind kind;
+  Matcher body;
+};
+
+struct Grammar {
+  std::span<const RuleDef> rules;        // indexed by rule id
+  Matcher trivia;                        // one run of trivia; must always succeed
+  std::array<bool, 256> trivia_starts;   // the bytes a run of trivia can begin with
+};
+
+// The parse state: created for one parse and dropped with it.
+class State {
+ public:
+  State(const Grammar& grammar, std::string_view text, const ParseLimits& limits);
+
+  std::string_view text() const { return text_; }
+  std::size_t pos() const { return pos_; }
+  void set_pos(std::size_t pos) { pos_ = pos; }
+  bool at_end() const { return pos_ == text_.size(); }
+  // The bytes from the position to the end of the text.
+  std::string_view rest() const { return text_.substr(pos_); }
+  void advance(std::size_t bytes) { pos_ += bytes; }
+
+  bool atomic() const { return atomic_; }
+  void set_atomic(bool atomic) { atomic_ = atomic; }
+  bool in_lookahead() const { return lookahead_; }
+  void set_lookahead(bool lookahead) { lookahead_ = lookahead; }
+
+  // What a sequence must restore when one of its elements fails.
+  struct Mark {
+    std::size_t pos;
+    std::size_t nodes;
+  };
+  Mark mark() const { return {pos_, nodes_.size()}; }
+  void restore(Mark mark) {
+    pos_ = mark.pos;
+    nodes_.resize(mark.nodes);
+  }
+
+  void skip_trivia() {
+    if (!atomic_ && pos_ < text_.size() &&
+        grammar_.trivia_starts[static_cast<unsigned char>(text_[pos_])]) {
+      grammar_.trivia(*this);
+    }
+  }
+
+  // Counts work other than rule calls (repetitions, long scans) against the call limit, so
+  // that re-parsing the same long stretch of text over and over is bounded as well.
+  void charge(std::size_t work) {
+    calls_ += work;
+    if (calls_ > limits_.max_calls) stop_at_limit();
+  }
+
+  // Runs one rule with node recording and failure tracking around its body.
+  bool call(Rule rule);
+
+  bool limit_reached() const { return limit_reached_; }
+  // Work done so far: rule calls, and the deepest nesting of running rules.
+  std::size_t calls() const { return calls_; }
+  std::size_t deepest() const { return deepest_; }
+  ParseTree take_tree() { return ParseTree(text_, std::move(nodes_)); }
+  ParseFailure take_failure();
+
+ private:
+  bool stop_at_limit();
+  bool run_body(const RuleDef& def);
+  void track(Rule rule, std::size_t pos, std::size_t restore_mark);
+
+  const Grammar& grammar_;
+  std::string_view text_;
+  ParseLimits limits_;
+  std::size_t pos_ = 0;
+  bool lookahead_ = false;
+  bool atomic_ = false;
+  std::vector<NodeRecord> nodes_;
+  std::vector<Rule> expected_;
+  std::size_t attempt_pos_ = 0;
+  std::size_t depth_ = 0;
+  std::size_t calls_ = 0;
+  std::size_t deepest_ = 0;
+  bool limit_reached_ = false;
+  std::size_t limit_pos_ = 0;
+};
+
+// Runs `start` over the whole of `state`'s text once.
+ParseOutcome run(const Grammar& grammar, Rule start, std::string_view text,
+                 const ParseLimits& limits);
+
+// ---- Combinators. Each is a type with `static bool match(State&)`. ----
+
+// A string literal usable as a template argument.
+template <std::size_t N>
+struct Text {
+  char chars[N - 1];
+  constexpr Text(const char (&literal)[N]) { std::copy_n(literal, N - 1, chars); }
+  constexpr std::string_view view() const { return {chars, N - 1}; }
+};
+
+constexpr char ascii_upper(char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c; }
+
+// "text": exact bytes.
+template <Text literal>
+struct Lit {
+  static bool match(State& s) {
+    if (!s.rest().starts_with(literal.view())) return false;
+    s.advance(literal.view().size());
+    return true;
+  }
+};
+
+// ^"TEXT": the same number of bytes, ASCII letters compared without regard to case.
+template <Text literal>
+struct ILit {
+  static bool match(State& s) {
+    std::string_view word = literal.view();
+    std::string_view rest = s.rest();
+    if (rest.size() < word.size()) return false;
+    for (std::size_t i = 0; i < word.size(); ++i) {
+      if (ascii_upper(rest[i]) != ascii_upper(word[i])) return false;
+    }
+    s.advance(word.size());
+    return true;
+  }
+};
+
+// One byte satisfying a predicate (the grammar's character classes are all ASCII).
+template <bool (*accepts)(char)>
+struct CharIf {
+  static bool match(State& s) {
+    if (s.at_end() || !accepts(s.text()[s.pos()])) return false;
+    s.advance(1);
+    return true;
+  }
+};
+
+// Byte length of the character that starts with `lead`; a stray byte counts as one character.
+std::size_t char_length(std::string_view rest);
+
+// ANY: one whole character.
+struct Any {
+  static bool match(State& s) {
+    if (s.at_end()) return false;
+    s.advance(char_length(s.rest()));
+    return true;
+  }
+};
+
+struct Soi {
+  static bool match(State& s) { return s.pos() == 0; }
+};
+
+struct Eoi {
+  static bool match(State& s) { return s.at_end(); }
+};
+
+// A rule by id, run through the rule wrapper.
+template <Rule rule>
+struct R {
+  static bool match(State& s) { return s.call(rule); }
+};
+
+// Elements in order with a trivia skip between them; a failure restores position and nodes.
+template <typename First, typename... Rest>
+struct Seq {
+  static bool match(State& s) {
+    State::Mark start = s.mark();
+    if (!First::match(s)) return false;
+    if (((s.skip_trivia(), Rest::match(s)) && ...)) return true;
+    s.restore(start);
+    return false;
+  }
+};
+
+// Ordered choice: the first alternative that succeeds.
+template <typename... Alternatives>
+struct Choice {
+  static bool match(State& s) { return (Alternatives::match(s) || ...); }
+};
+
+template <typename Element>
+struct Opt {
+  static bool match(State& s) {
+    Element::match(s);
+    return true;
+  }
+};
+
+// E*: E once, then [trivia, E] until that fails, which gives back the trivia it skipped.
+template <typename Element>
+struct Star {
+  static bool match(State& s) {
+    if (!Element::match(s)) return true;
+    for (;;) {
+      std::size_t before = s.pos();
+      s.skip_trivia();
+      if (!Element::match(s)) {
+        s.set_pos(before);
+        return true;
+      }
+      s.charge(1);
+    }
+  }
+};
+
+// E+: E, a trivia skip that stays consumed, then E*.
+template <typename Element>
+struct Plus {
+  static bool match(State& s) {
+    if (!Element::match(s)) return false;
+    s.skip_trivia();
+    return Star<Element>::match(s);
+  }
+};
+
+// !E: succeeds, consuming nothing, exactly when E fails; nothing inside records or tracks.
+template <typename Element>
+struct Not {
+  static bool match(State& s) {
+    std::size_t pos = s.pos();
+    bool lookahead = s.in_lookahead();
+    s.set_lookahead(true);
+    bool matched = Element::match(s);
+    s.set_pos(pos);
+    s.set_lookahead(lookahead);
+    return !matched;
+  }
+};
+
+// The body run with trivia skipping and node recording switched off.
+template <typename Body>
+struct Atomic {
+  static bool match(State& s) {
+    bool atomic = s.atomic();
+    s.set_atomic(true);
+    bool matched = Body::match(s);
+    s.set_atomic(atomic);
+    return matched;
+  }
+};
+
+// The body of a grammar rule as a plain function pointer for the rule table.
+template <typename Body>
+constexpr Matcher body_of() {
+  return &Body::match;
+}
+
+}  // namespace qarvex::peg

@@ -1,0 +1,191 @@
+// The schema-free name walk. Expressions are walked with an explicit stack (operator chains
+// can be very long); patterns and subqueries recurse, following the nesting of the text.
+#include "parser/query_info.hpp"
+
+#include <algorithm>
+#include <type_traits>
+
+#include "schema/schema.hpp"
+
+namespace qarvex {
+namespace {
+
+template <typename T>
+concept TwoOperands = requires(const T& e) {
+  e.left;
+  e.right;
+};
+template <typename T>
+concept OneOperand = requires(const T& e) { e.operand; };
+template <typename T>
+concept Quantifier = requires(const T& e) { e.predicate; };
+
+
+
+class NameWalk {
+ public:
+  NameWalk(NameSet& labels, NameSet& types, NameSet& properties)
+      : labels_(labels), types_(types), properties_(properties) {}
+
+  void regular_query(const RegularQuery& query) {
+    single_query(query.first);
+    for (const UnionPart& part : query.unions) single_query(part.query);
+  }
+
+  void expression(const Expression& root) {
+    std::vector<const Expression*> pending{&root};
+    while (!pending.empty()) {
+      const Expression* next = pending.back();
+      pending.pop_back();
+      std::visit([&](const auto& node) { expression_node(node, pending); }, next->node);
+    }
+  }
+
+ private:
+  void single_query(const SingleQuery& query) {
+    if (const auto* single = std::get_if<SinglePartQuery>(&query.node)) {
+      clauses(single->reading_clauses, single->updating_clauses, single->return_clause);
+      return;
+    }
+    const auto& multi = std::get<MultiPartQuery>(query.node);
+    for (const QueryPart& part : multi.parts) {
+      for (const ReadingClause& clause : part.reading_clauses) reading_clause(clause);
+      for (const UpdatingClause& clause : part.updating_clauses) updating_clause(clause);
+    }
+    clauses(multi.reading_clauses, multi.updating_clauses, multi.return_clause);
+  }
+
+  void clauses(const std::vector<ReadingClause>& reading,
+               const std::vector<UpdatingClause>& updating,
+               const std::optional<ReturnClause>& projection) {
+    for (const ReadingClause& clause : reading) reading_clause(clause);
+    for (const UpdatingClause& clause : updating) updating_clause(clause);
+    if (projection) {
+      for (const ReturnItem& item : projection->items) expression(item.expression);
+    }
+  }
+
+  void reading_clause(const ReadingClause& clause) {
+    if (const auto* match = std::get_if<MatchClause>(&clause.node)) {
+      pattern(match->pattern);
+      if (match->where_clause) expression(*match->where_clause);
+    } else if (const auto* subquery = std::get_if<CallSubquery>(&clause.node)) {
+      regular_query(*subquery->query);
+    }
+  }
+
+  void updating_clause(const UpdatingClause& clause) {
+    if (const auto* create = std::get_if<CreateClause>(&clause.node)) {
+      pattern(create->pattern);
+    } else if (const auto* merge = std::get_if<MergeClause>(&clause.node)) {
+      pattern_element(merge->part.element);
+    }
+  }
+
+  void pattern(const Pattern& pattern) {
+    for (const PatternPart& part : pattern.parts) pattern_element(part.element);
+  }
+
+  void pattern_element(const PatternElement& element) {
+    node_pattern(element.start);
+    for (const PatternStep& step : element.chain) {
+      types_.insert(step.relationship.types.begin(), step.relationship.types.end());
+      node_pattern(step.node);
+    }
+  }
+
+  void node_pattern(const NodePattern& node) {
+    labels_.insert(node.labels.begin(), node.labels.end());
+    if (!node.properties) return;
+    const auto* map = std::get_if<Properties::Map>(&node.properties->node);
+    if (map == nullptr) return;
+    // Keys found inside a property value count; labels and types found there do not.
+    NameSet discarded_labels;
+    NameSet discarded_types;
+    NameWalk values(discarded_labels, discarded_types, properties_);
+    for (const PropertyEntry& entry : map->map.entries) {
+      properties_.insert(entry.key);
+      values.expression(*entry.value);
+    }
+  }
+
+  template <typename Node>
+  void expression_node(const Node& node, std::vector<const Expression*>& pending) {
+    auto push = [&](const Box<Expression>& child) {
+      if (child) pending.push_back(child.get());
+    };
+    if constexpr (TwoOperands<Node>) {
+      push(node.left);
+      push(node.right);
+    } else if constexpr (OneOperand<Node>) {
+      push(node.operand);
+    } else if constexpr (Quantifier<Node>) {
+      push(node.list);  // the predicate is not walked
+    } else if constexpr (std::is_same_v<Node, expr::List>) {
+      for (const auto& item : node.items) push(item);
+    } else if constexpr (std::is_same_v<Node, expr::Map>) {
+      for (const PropertyEntry& entry : node.map.entries) push(entry.value);
+    } else if constexpr (std::is_same_v<Node, expr::PropertyLookup>) {
+      properties_.insert(node.key);
+      push(node.object);
+    } else if constexpr (std::is_same_v<Node, expr::Subscript>) {
+      push(node.object);
+      push(node.index);
+    } else if constexpr (std::is_same_v<Node, expr::Slice>) {
+      push(node.object);
+      push(node.from);
+      push(node.to);
+    } else if constexpr (std::is_same_v<Node, expr::FunctionCall>) {
+      for (const auto& argument : node.arguments) push(argument);
+    } else if constexpr (std::is_same_v<Node, expr::Case>) {
+      push(node.subject);
+      for (const CaseAlternative& alternative : node.alternatives) {
+        push(alternative.when);
+        push(alternative.then);
+      }
+      push(node.default_value);
+    } else if constexpr (std::is_same_v<Node, expr::ListComprehension>) {
+      push(node.list);
+      push(node.where_clause);
+      push(node.projection);
+    } else if constexpr (std::is_same_v<Node, expr::Reduce>) {
+      push(node.init);
+      push(node.list);
+      push(node.expression);
+    } else if constexpr (std::is_same_v<Node, expr::ShortestPath>) {
+      if (node.pattern) pattern_element(*node.pattern);
+    } else if constexpr (std::is_same_v<Node, expr::PatternComprehension>) {
+      if (node.pattern) pattern_element(*node.pattern);
+      push(node.where_clause);
+      push(node.projection);
+    } else if constexpr (std::is_same_v<Node, expr::Exists>) {
+      if (const auto* body = std::get_if<ExistsBody::ExistsPattern>(&node.body.node)) {
+        pattern(body->pattern);
+      } else if (const auto& query = std::get<ExistsBody::ExistsQuery>(node.body.node).query) {
+        regular_query(*query);
+      }
+    } else if constexpr (std::is_same_v<Node, expr::CountSubquery> ||
+                         std::is_same_v<Node, expr::CollectSubquery>) {
+      if (node.query) regular_query(*node.query);
+    }
+    // Literals, parameters, variables and count(*) name nothing.
+  }
+
+  NameSet& labels_;
+  NameSet& types_;
+  NameSet& properties_;
+};
+
+}  // namespace
+
+QueryNames collect_query_info(const Query& query) {
+  NameSet labels;
+  NameSet types;
+  NameSet properties;
+  if (const auto* regular = std::get_if<RegularQuery>(&query.node)) {
+    NameWalk(labels, types, properties).regular_query(*regular);
+  }
+  return {sorted_names(labels), sorted_names(types), sorted_names(properties)};
+}
+
+}  // namespace qarvex

@@ -1,0 +1,56 @@
+// The rules of the Cypher grammar. A rule's id is its place in this list: the ids order the
+// expected rules of a syntax error, so the list is never reordered, and the names are what a
+// syntax error prints.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+namespace qarvex {
+
+#define QARVEX_GRAMMAR_RULES(X)                                                               \
+  X(EOI) X(WHITESPACE) X(COMMENT) X(cypher) X(statement) X(regular_query) X(union_clause)      \
+  X(single_query) X(single_part_query) X(multi_part_query) X(reading_clause) X(call_subquery)  \
+  X(match_clause) X(unwind_clause) X(in_query_call) X(standalone_call)                         \
+  X(explicit_procedure_invocation) X(procedure_name) X(yield_items) X(yield_item)              \
+  X(procedure_result_field) X(updating_clause) X(foreach_clause) X(create_clause)              \
+  X(merge_clause) X(on_match_or_create) X(set_clause) X(set_item) X(remove_clause)             \
+  X(remove_item) X(delete_clause) X(with_clause) X(return_clause) X(return_body)               \
+  X(return_items) X(return_item) X(order_clause) X(sort_item) X(skip_clause) X(limit_clause)   \
+  X(where_clause) X(pattern) X(pattern_part) X(pattern_element) X(node_pattern)                \
+  X(node_labels) X(label_name) X(relationship_pattern) X(left_arrow) X(right_arrow)            \
+  X(rel_types) X(rel_type_name) X(range_literal) X(properties) X(expression) X(or_kw)          \
+  X(xor_kw) X(and_kw) X(not_kw) X(or_expr) X(xor_expr) X(and_expr) X(not_expr)                \
+  X(comparison_expr) X(comparison_op) X(add_sub_expr) X(mul_div_expr) X(mod_expr)             \
+  X(power_expr) X(unary_expr) X(postfix_expr) X(null_check_op) X(postfix_op)                   \
+  X(property_lookup) X(subscript_op) X(list_slice_op) X(atom) X(parenthesized_expr)            \
+  X(count_star) X(function_invocation) X(function_name) X(namespace_) X(reduce_expression)    \
+  X(shortest_path_call) X(case_expression) X(list_comprehension) X(filter_expression)          \
+  X(id_in_coll) X(quantifier_expression) X(exists_subquery) X(pattern_comprehension)           \
+  X(count_subquery) X(collect_subquery) X(literal) X(integer_literal) X(float_literal)         \
+  X(string_literal) X(boolean_literal) X(null_literal) X(list_literal) X(map_literal)          \
+  X(property_key_value_pair) X(property_key_name) X(property_expression) X(parameter)          \
+  X(variable) X(identifier) X(backtick_identifier) X(keyword)
+
+// `namespace` is a C++ keyword, so that one enumerator carries a trailing underscore; its
+// printed name is "namespace" all the same.
+enum class Rule : std::uint8_t {
+#define QARVEX_RULE_ENUMERATOR(name) name,
+  QARVEX_GRAMMAR_RULES(QARVEX_RULE_ENUMERATOR)
+#undef QARVEX_RULE_ENUMERATOR
+};
+
+#define QARVEX_RULE_COUNT(name) +1
+inline constexpr std::size_t kRuleCount = 0 QARVEX_GRAMMAR_RULES(QARVEX_RULE_COUNT);
+#undef QARVEX_RULE_COUNT
+static_assert(kRuleCount == 109);
+
+// The name printed in syntax errors, e.g. "match_clause", "EOI".
+std::string_view rule_name(Rule rule);
+
+// The rule of that exact name, if there is one.
+std::optional<Rule> rule_by_name(std::string_view name);
+
+}  // namespace qarvex
