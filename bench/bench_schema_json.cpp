@@ -5,6 +5,7 @@
 #include <string>
 #include <variant>
 
+#include "schema/json_reader.hpp"
 #include "schema/schema_json.hpp"
 
 namespace {
@@ -43,6 +44,18 @@ void BM_SchemaFromJson(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
 }
 BENCHMARK(BM_SchemaFromJson);
+
+// The same document read as plain JSON and discarded: the reader's share of from_json.
+void BM_CheckSchemaDocumentSyntax(benchmark::State& state) {
+  std::string text = qarvex::schema_to_json(large_schema());
+  for (auto _ : state) {
+    qarvex::JsonReader reader(text);
+    bool accepted = reader.skip_value() && reader.finish();
+    benchmark::DoNotOptimize(accepted);
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+}
+BENCHMARK(BM_CheckSchemaDocumentSyntax);
 
 // One long string member that is skipped: the raw speed of the string scanner.
 void BM_SkipLongString(benchmark::State& state) {

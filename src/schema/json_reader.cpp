@@ -1,6 +1,7 @@
 #include "schema/json_reader.hpp"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cstdint>
 #include <system_error>
@@ -37,6 +38,14 @@ constexpr std::string_view too_deep = "recursion limit exceeded";
 // A found string or number longer than this many characters is cut short in messages, so that
 // a huge value does not make a huge message.
 constexpr std::size_t described_text_limit = 40;
+
+// Bytes that a string holds as they are, with nothing to check: printable ASCII except the
+// quote and the backslash.
+constexpr std::array<bool, 256> plain_string_bytes = [] {
+  std::array<bool, 256> table{};
+  for (int byte = 0x20; byte < 0x80; ++byte) table[byte] = byte != '"' && byte != '\\';
+  return table;
+}();
 
 bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
@@ -174,14 +183,14 @@ TextPosition text_position(std::string_view text, std::size_t offset) {
   return position;
 }
 
-bool JsonReader::fail(std::size_t offset, std::string description) {
-  if (!error_) error_ = JsonError{std::move(description), offset};
+bool JsonReader::fail(std::size_t offset, std::string_view description) {
+  if (!error_) error_ = JsonError{std::string(description), offset};
   return false;
 }
 
 bool JsonReader::fail_eof() {
-  if (levels_.empty()) return fail_here(std::string(eof_in_value));
-  return fail_here(std::string(levels_.back().closing == ']' ? eof_in_list : eof_in_object));
+  if (levels_.empty()) return fail_here(eof_in_value);
+  return fail_here(levels_.back().closing == ']' ? eof_in_list : eof_in_object);
 }
 
 void JsonReader::skip_blanks() {
@@ -206,24 +215,36 @@ std::optional<JsonKind> JsonReader::peek_value() {
     default: break;
   }
   if (current() == '-' || is_digit(current())) return JsonKind::Number;
-  fail_here(std::string(expected_value));
+  fail_here(expected_value);
   return std::nullopt;
 }
 
-bool JsonReader::enter(char closing) {
-  if (levels_.size() >= max_depth) return fail_here(std::string(too_deep));
+// A call that does not match the text (say begin_array at a string) is the caller's mistake;
+// it is recorded as a problem at that place instead of reading past the text's real structure.
+bool JsonReader::at(char expected) {
+  if (failed()) return false;
+  if (at_end() || current() != expected) return fail_here(expected_value);
+  return true;
+}
+
+bool JsonReader::enter(char opening, char closing) {
+  if (!at(opening)) return false;
+  if (levels_.size() >= max_depth) return fail_here(too_deep);
   ++pos_;
   levels_.push_back(Level{closing, true});
   return true;
 }
 
-bool JsonReader::begin_object() { return !failed() && enter('}'); }
+bool JsonReader::begin_object() { return enter('{', '}'); }
 
-bool JsonReader::begin_array() { return !failed() && enter(']'); }
+bool JsonReader::begin_array() { return enter('[', ']'); }
 
 // Handles what may come between the items of the innermost container: its closing bracket, or
 // a comma (after the first item) followed by anything but the closing bracket.
 JsonReader::Step JsonReader::next_item(char closing) {
+  if (levels_.empty() || levels_.back().closing != closing) {
+    return fail_here(expected_value), Step::Error;  // not inside such a container
+  }
   Level& level = levels_.back();
   skip_blanks();
   token_ = pos_;
@@ -235,14 +256,14 @@ JsonReader::Step JsonReader::next_item(char closing) {
   }
   if (!level.empty) {
     if (current() != ',') {
-      fail_here(std::string(closing == ']' ? expected_list_separator : expected_object_separator));
+      fail_here(closing == ']' ? expected_list_separator : expected_object_separator);
       return Step::Error;
     }
     std::size_t comma = pos_++;
     skip_blanks();
     token_ = pos_;
     if (at_end()) return fail_eof(), Step::Error;
-    if (current() == closing) return fail(comma, std::string(trailing_comma)), Step::Error;
+    if (current() == closing) return fail(comma, trailing_comma), Step::Error;
   }
   level.empty = false;
   return Step::Item;
@@ -253,26 +274,27 @@ JsonReader::Step JsonReader::next_element() {
   return next_item(']');
 }
 
+
 JsonReader::Step JsonReader::next_member(std::string& key) {
   if (failed()) return Step::Error;
   Step step = next_item('}');
   if (step != Step::Item) return step;
   if (current() != '"') {
-    fail_here(std::string(starts_non_string_value(text_.substr(pos_)) ? key_not_string : expected_quote));
+    fail_here(starts_non_string_value(text_.substr(pos_)) ? key_not_string : expected_quote);
     return Step::Error;
   }
   key.clear();
   if (!scan_string(&key)) return Step::Error;
   skip_blanks();
   if (at_end()) return fail_eof(), Step::Error;
-  if (current() != ':') return fail_here(std::string(expected_colon)), Step::Error;
+  if (current() != ':') return fail_here(expected_colon), Step::Error;
   ++pos_;
   return Step::Item;
 }
 
 bool JsonReader::read_string(std::string& out) {
   out.clear();
-  return !failed() && scan_string(&out);
+  return at('"') && scan_string(&out);
 }
 
 // Reads from the opening quote to past the closing one; `out` (if given) gets the text.
@@ -283,6 +305,8 @@ bool JsonReader::scan_string(std::string* out) {
     if (out != nullptr) out->append(text_, run, pos_ - run);
   };
   while (!at_end()) {
+    skip_plain_string_bytes();
+    if (at_end()) break;
     auto byte = static_cast<unsigned char>(current());
     if (byte == '"') {
       flush();
@@ -294,22 +318,28 @@ bool JsonReader::scan_string(std::string* out) {
       if (!scan_escape(out)) return false;
       run = pos_;
     } else if (byte < 0x20) {
-      return fail_here(std::string(control_character));
-    } else if (byte < 0x80) {
-      ++pos_;
+      return fail_here(control_character);
     } else {
       std::size_t length = utf8_sequence_length(text_.substr(pos_));
-      if (length == 0) return fail_here(std::string(invalid_code_point));
+      if (length == 0) return fail_here(invalid_code_point);
       pos_ += length;
     }
   }
-  return fail_here(std::string(eof_in_string));
+  return fail_here(eof_in_string);
+}
+
+void JsonReader::skip_plain_string_bytes() {
+  const char* const begin = text_.data();
+  const char* const end = begin + text_.size();
+  const char* at = begin + pos_;
+  while (at != end && plain_string_bytes[static_cast<unsigned char>(*at)]) ++at;
+  pos_ = static_cast<std::size_t>(at - begin);
 }
 
 // At a backslash: reads one escape, or a surrogate pair of two.
 bool JsonReader::scan_escape(std::string* out) {
   std::size_t backslash = pos_++;
-  if (at_end()) return fail_here(std::string(eof_in_string));
+  if (at_end()) return fail_here(eof_in_string);
   static constexpr std::string_view letters = "\"\\/bfnrt";
   static constexpr std::string_view meanings = "\"\\/\b\f\n\r\t";
   std::size_t simple = letters.find(current());
@@ -318,22 +348,22 @@ bool JsonReader::scan_escape(std::string* out) {
     if (out != nullptr) *out += meanings[simple];
     return true;
   }
-  if (current() != 'u') return fail(backslash, std::string(invalid_escape));
+  if (current() != 'u') return fail(backslash, invalid_escape);
   ++pos_;
   std::optional<char32_t> unit = scan_hex4();
   if (!unit) return false;
   char32_t code_point = *unit;
   if (code_point >= 0xDC00 && code_point <= 0xDFFF) {
-    return fail(backslash, std::string(invalid_code_point));
+    return fail(backslash, invalid_code_point);
   }
   if (code_point >= 0xD800 && code_point <= 0xDBFF) {
-    if (at_end()) return fail_here(std::string(eof_in_string));
-    if (text_.substr(pos_, 2) != "\\u") return fail(backslash, std::string(lone_leading_surrogate));
+    if (at_end()) return fail_here(eof_in_string);
+    if (text_.substr(pos_, 2) != "\\u") return fail(backslash, lone_leading_surrogate);
     pos_ += 2;
     std::optional<char32_t> trailing = scan_hex4();
     if (!trailing) return false;
     if (*trailing < 0xDC00 || *trailing > 0xDFFF) {
-      return fail(backslash, std::string(lone_leading_surrogate));
+      return fail(backslash, lone_leading_surrogate);
     }
     code_point = 0x10000 + ((code_point - 0xD800) << 10) + (*trailing - 0xDC00);
   }
@@ -345,12 +375,12 @@ std::optional<char32_t> JsonReader::scan_hex4() {
   char32_t value = 0;
   for (int i = 0; i < 4; ++i) {
     if (at_end()) {
-      fail_here(std::string(eof_in_string));
+      fail_here(eof_in_string);
       return std::nullopt;
     }
     int digit = hex_digit(current());
     if (digit < 0) {
-      fail_here(std::string(short_hex_escape));
+      fail_here(short_hex_escape);
       return std::nullopt;
     }
     value = value * 16 + static_cast<char32_t>(digit);
@@ -361,8 +391,8 @@ std::optional<char32_t> JsonReader::scan_hex4() {
 
 bool JsonReader::scan_literal(std::string_view word) {
   for (char expected : word) {
-    if (at_end()) return fail_here(std::string(eof_in_value));
-    if (current() != expected) return fail_here(std::string(expected_ident));
+    if (at_end()) return fail_here(eof_in_value);
+    if (current() != expected) return fail_here(expected_ident);
     ++pos_;
   }
   return true;
@@ -372,8 +402,8 @@ bool JsonReader::scan_literal(std::string_view word) {
 std::optional<std::string_view> JsonReader::scan_number() {
   std::size_t start = pos_;
   auto digits = [&]() -> bool {  // one or more
-    if (at_end()) return fail_here(std::string(eof_in_value));
-    if (!is_digit(current())) return fail_here(std::string(invalid_number));
+    if (at_end()) return fail_here(eof_in_value);
+    if (!is_digit(current())) return fail_here(invalid_number);
     while (!at_end() && is_digit(current())) ++pos_;
     return true;
   };
@@ -381,7 +411,7 @@ std::optional<std::string_view> JsonReader::scan_number() {
   if (!at_end() && current() == '0') {
     ++pos_;
     if (!at_end() && is_digit(current())) {
-      fail_here(std::string(invalid_number));
+      fail_here(invalid_number);
       return std::nullopt;
     }
   } else if (!digits()) {
@@ -399,7 +429,7 @@ std::optional<std::string_view> JsonReader::scan_number() {
   std::string_view number = text_.substr(start, pos_ - start);
   bool is_integer = is_integer_literal(number) && fits_in_64_bits(number);
   if (!is_integer && overflows_double(number)) {
-    fail(start, std::string(number_out_of_range));
+    fail(start, number_out_of_range);
     return std::nullopt;
   }
   return number;
@@ -469,7 +499,7 @@ std::optional<std::string> JsonReader::describe_value() {
 bool JsonReader::finish() {
   if (failed()) return false;
   skip_blanks();
-  if (!at_end()) return fail_here(std::string(trailing_characters));
+  if (!at_end()) return fail_here(trailing_characters);
   return true;
 }
 

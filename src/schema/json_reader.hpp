@@ -71,7 +71,7 @@ class JsonReader {
   std::size_t token_offset() const { return token_; }
 
   // Records a problem found by the caller (the first one recorded wins); returns false.
-  bool fail(std::size_t offset, std::string description);
+  bool fail(std::size_t offset, std::string_view description);
   bool failed() const { return error_.has_value(); }
   const JsonError& error() const { return *error_; }
 
@@ -84,11 +84,13 @@ class JsonReader {
   bool at_end() const { return pos_ >= text_.size(); }
   char current() const { return text_[pos_]; }
   void skip_blanks();
-  bool fail_here(std::string description) { return fail(pos_, std::move(description)); }
+  bool fail_here(std::string_view description) { return fail(pos_, description); }
   bool fail_eof();
-  bool enter(char closing);
+  bool at(char expected);
+  bool enter(char opening, char closing);
   Step next_item(char closing);
   bool scan_string(std::string* out);
+  void skip_plain_string_bytes();
   bool scan_escape(std::string* out);
   std::optional<char32_t> scan_hex4();
   bool scan_utf8_sequence(std::string* out);

@@ -1,5 +1,6 @@
 #include "schema/schema_json.hpp"
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <utility>
@@ -11,9 +12,24 @@
 namespace qarvex {
 namespace {
 
-void write_names(JsonWriter& json, const std::vector<std::string>& names) {
+// The entries of a map, or the names of a set, in ascending byte order (std::string_view
+// compares bytes as unsigned values). Pointers and views, so that sorting copies no names.
+template <typename Map>
+std::vector<const typename Map::value_type*> sorted_entries(const Map& map) {
+  std::vector<const typename Map::value_type*> entries;
+  entries.reserve(map.size());
+  for (const auto& entry : map) entries.push_back(&entry);
+  std::sort(entries.begin(), entries.end(), [](const auto* a, const auto* b) {
+    return std::string_view(a->first) < std::string_view(b->first);
+  });
+  return entries;
+}
+
+void write_names(JsonWriter& json, const NameSet& names) {
+  std::vector<std::string_view> sorted(names.begin(), names.end());
+  std::sort(sorted.begin(), sorted.end());
   json.begin_array();
-  for (const std::string& name : names) json.string(name);
+  for (std::string_view name : sorted) json.string(name);
   json.end_array();
 }
 
@@ -99,7 +115,7 @@ class SchemaDocumentReader {
     while ((step = json_.next_member(label)) == JsonReader::Step::Item) {
       std::optional<NameSet> keys = read_keys();
       if (!keys) return std::nullopt;
-      nodes.insert_or_assign(label, std::move(*keys));
+      nodes.insert_or_assign(std::move(label), std::move(*keys));
     }
     if (step == JsonReader::Step::Error) return std::nullopt;
     return nodes;
@@ -114,7 +130,7 @@ class SchemaDocumentReader {
     while ((step = json_.next_member(type)) == JsonReader::Step::Item) {
       std::optional<RelationshipType> rel = read_relationship();
       if (!rel) return std::nullopt;
-      relationships.insert_or_assign(type, std::move(*rel));
+      relationships.insert_or_assign(std::move(type), std::move(*rel));
     }
     if (step == JsonReader::Step::Error) return std::nullopt;
     return relationships;
@@ -145,7 +161,7 @@ class SchemaDocumentReader {
     JsonReader::Step step;
     while ((step = json_.next_element()) == JsonReader::Step::Item) {
       if (!read_string(key)) return std::nullopt;
-      keys.insert(key);
+      keys.insert(std::move(key));
     }
     if (step == JsonReader::Step::Error) return std::nullopt;
     return keys;
@@ -223,20 +239,20 @@ std::string schema_to_json(const Schema& schema) {
   json.begin_object();
   json.key("nodes");
   json.begin_object();
-  for (const std::string& label : schema.sorted_labels()) {
-    json.key(label);
-    write_names(json, schema.sorted_label_properties(label));
+  for (const auto* node : sorted_entries(schema.nodes())) {
+    json.key(node->first);
+    write_names(json, node->second);
   }
   json.end_object();
   json.key("relationships");
   json.begin_object();
-  for (const std::string& type : schema.sorted_types()) {
-    const RelationshipType& rel = schema.relationships().find(type)->second;
-    json.key(type);
+  for (const auto* relationship : sorted_entries(schema.relationships())) {
+    const RelationshipType& rel = relationship->second;
+    json.key(relationship->first);
     json.begin_array();
     json.string(rel.source);
     json.string(rel.target);
-    write_names(json, sorted_names(rel.properties));
+    write_names(json, rel.properties);
     json.end_array();
   }
   json.end_object();

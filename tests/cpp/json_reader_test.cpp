@@ -55,6 +55,20 @@ TEST(JsonReader, FirstRecordedProblemWins) {
   EXPECT_FALSE(reader.finish());
 }
 
+TEST(JsonReader, CallsThatDoNotMatchTheTextFailInsteadOfReadingOn) {
+  JsonReader strings(R"("x")");
+  EXPECT_FALSE(strings.begin_array());
+  EXPECT_EQ(strings.error().description, "expected value");
+  JsonReader top_level("[]");
+  EXPECT_EQ(top_level.next_element(), JsonReader::Step::Error);
+  JsonReader array("[1]");
+  ASSERT_TRUE(array.begin_array());
+  std::string key;
+  EXPECT_EQ(array.next_member(key), JsonReader::Step::Error);
+  JsonReader number("1");
+  EXPECT_FALSE(number.read_string(key));
+}
+
 // Hostile inputs end in a result or a clean error, in time linear in their size.
 std::string error_of(const std::string& text) {
   auto result = schema_from_json(text);
