@@ -1,5 +1,5 @@
 """A tour of _qarvex on a small movie graph."""
-from _qarvex import Schema, parse_query
+from _qarvex import CypherGenerator, Qarvex, Schema, parse_query
 
 SCHEMA = Schema(
     {"Person": ["name", "born"], "Movie": ["title", "released", "tagline"]},
@@ -28,6 +28,68 @@ def show_schema():
     print("merged with a studio schema:", SCHEMA.merge(extra))
 
 
+def show_renderings():
+    section("Schema for a prompt: plain listing")
+    print(SCHEMA.to_prompt(), end="")
+    section("Schema for a prompt: Markdown tables")
+    print(SCHEMA.to_markdown(), end="")
+    section("Schema for a prompt: inline Cypher patterns")
+    print(SCHEMA.to_cypher_context(), end="")
+
+
+def show_forms():
+    section("Dictionary and JSON forms")
+    as_dict = SCHEMA.to_dict()
+    print("to_dict():", as_dict)
+    print("Schema(**to_dict()):", Schema(**as_dict))
+    text = SCHEMA.to_json()
+    print("to_json():", text)
+    restored = Schema.from_json(text)
+    print("from_json(to_json()) has the same JSON:", restored.to_json() == text,
+          "/ is the same object:", restored is SCHEMA)
+    try:
+        Schema.from_json('{"nodes": {"Person": "name"}, "relationships": {}}')
+    except ValueError as error:
+        print("a malformed document:", error)
+
+
+def show_validation():
+    section("Validation against the schema")
+    validator = Qarvex(SCHEMA)
+    for query in [
+        "MATCH (p:Person)-[:ACTED_IN]->(m:Movie) WHERE m.released > 2000 RETURN p.name, m.title",
+        "MATCH (p:Person RETURN p",
+        "MATCH (p:Person) RETURN q.name",
+        "MATCH (a:Person), (b:Movie) RETURN a, b LIMIT 1.5",
+    ]:
+        result = validator.validate(query)
+        print(f"\n{query}\n  valid: {result.is_valid}")
+        for diagnostic in result.diagnostics:
+            print(f"  {diagnostic.code} {diagnostic.severity}: {diagnostic.message}")
+
+    section("Did you mean: suggestions and the corrected query")
+    result = validator.validate("MATCH (p:Persn)-[:ACTED_IN]->(m:Movie) WHERE m.titel = 'Heat' RETURN p.nme")
+    for diagnostic in result.diagnostics:
+        print(f"  {diagnostic.code}: {diagnostic.message}")
+        print(f"    {diagnostic.suggestion_description}")
+    print("fixed query:", result.fixed_query)
+    print("as JSON:", result.to_json()[:120] + "...")
+    batch = validator.validate_batch(["MATCH (n:Movie) RETURN n", "MATCH (n:Film) RETURN n"] * 2)
+    print("batch of four:", [r.is_valid for r in batch])
+
+
+def show_generator():
+    section("Generated queries")
+    # A fixed seed makes the sequence repeatable: the same calls give the same queries.
+    generator = CypherGenerator(SCHEMA, seed=42)
+    for query_type in ("match_where_return", "create", "match_relationship", "order_by"):
+        print(f"{query_type}: {generator.generate(query_type)}")
+    print("three merges in one call:")
+    for query in generator.generate_batch("merge", 3):
+        print("  " + query)
+    print("all types:", ", ".join(CypherGenerator.supported_types()))
+
+
 def show_parse_query():
     section("parse_query (no schema needed)")
     info = parse_query("MATCH (p:Person)-[:ACTED_IN]->(m:Movie) WHERE m.released > 2000 "
@@ -42,4 +104,8 @@ def show_parse_query():
 
 if __name__ == "__main__":
     show_schema()
+    show_renderings()
+    show_forms()
+    show_validation()
+    show_generator()
     show_parse_query()

@@ -8,8 +8,10 @@
 #include "bindings/convert.hpp"
 #include "bindings/errors.hpp"
 #include "bindings/py_ref.hpp"
+#include "bindings/py_schema_forms.hpp"
 #include "bindings/repr.hpp"
 #include "bindings/types.hpp"
+#include "schema/render.hpp"
 
 namespace qarvex::py {
 namespace {
@@ -180,6 +182,18 @@ PyObject* merge(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObjec
   });
 }
 
+PyObject* to_prompt(PyObject* self, PyObject*) {
+  return guarded([&] { return new_str(render_prompt(value_of(self))); });
+}
+
+PyObject* to_markdown(PyObject* self, PyObject*) {
+  return guarded([&] { return new_str(render_markdown(value_of(self))); });
+}
+
+PyObject* to_cypher_context(PyObject* self, PyObject*) {
+  return guarded([&] { return new_str(render_cypher_context(value_of(self))); });
+}
+
 PyObject* schema_repr(PyObject* self) {
   return guarded([&] {
     const Schema& schema = value_of(self);
@@ -193,7 +207,21 @@ PyObject* schema_repr(PyObject* self) {
 }
 
 PyMethodDef methods[] = {
-    // from_dict and from_json (static) come first.
+    {"from_dict", as_method(schema_from_dict), METH_FASTCALL | METH_KEYWORDS | METH_STATIC,
+     "from_dict(d)\n--\n\n"
+     "Create a Schema from a plain Python dict (e.g. previously exported with ``to_dict()``).\n\n"
+     "Example::\n\n"
+     "    d = {\n"
+     "        \"nodes\": {\"Person\": [\"name\", \"age\"], \"Movie\": [\"title\"]},\n"
+     "        \"relationships\": {\"ACTED_IN\": (\"Person\", \"Movie\", [\"role\"])},\n"
+     "    }\n"
+     "    schema = Schema.from_dict(d)"},
+    {"from_json", as_method(schema_from_json), METH_FASTCALL | METH_KEYWORDS | METH_STATIC,
+     "from_json(json_str)\n--\n\n"
+     "Deserialise a Schema from a JSON string produced by ``to_json()``.\n\n"
+     "Example::\n\n"
+     "    json_str = schema.to_json()\n"
+     "    schema2 = Schema.from_json(json_str)"},
     {"node_labels", node_labels, METH_NOARGS, "node_labels($self)\n--\n\n"},
     {"rel_types", rel_types, METH_NOARGS, "rel_types($self)\n--\n\n"},
     {"has_node_label", as_method(has_node_label), METH_FASTCALL | METH_KEYWORDS,
@@ -209,7 +237,18 @@ PyMethodDef methods[] = {
     {"rel_endpoints", as_method(rel_endpoints), METH_FASTCALL | METH_KEYWORDS,
      "rel_endpoints($self, rel_type)\n--\n\nReturn `(src_label, tgt_label)` for a relationship "
      "type, or None if unknown."},
-    // to_dict and to_json come here.
+    {"to_dict", schema_to_dict, METH_NOARGS,
+     "to_dict($self)\n--\n\n"
+     "Export the schema as a plain Python dict compatible with the Schema constructor."},
+    {"to_json", schema_to_json, METH_NOARGS,
+     "to_json($self)\n--\n\n"
+     "Serialise the schema to a JSON string.\n\n"
+     "The result can be stored, transmitted, and later restored via\n"
+     "``Schema.from_json()``.\n\n"
+     "Example::\n\n"
+     "    json_str = schema.to_json()\n"
+     "    schema2 = Schema.from_json(json_str)\n"
+     "    assert schema2 == schema  # round-trip safe"},
     {"merge", as_method(merge), METH_FASTCALL | METH_KEYWORDS,
      "merge($self, other)\n--\n\n"
      "Return a new Schema that is the union of *self* and *other*.\n\n"
@@ -224,7 +263,51 @@ PyMethodDef methods[] = {
      "[\"role\"])})\n"
      "    merged = s1.merge(s2)\n"
      "    # merged has Person, Movie, KNOWS, ACTED_IN"},
-    // to_prompt, to_markdown and to_cypher_context come last.
+    {"to_prompt", to_prompt, METH_NOARGS,
+     "to_prompt($self)\n--\n\n"
+     "Return a human-readable, LLM-friendly representation of the schema.\n\n"
+     "Suitable for injecting into an LLM system prompt to tell the model which\n"
+     "labels, relationship types, and properties exist in the graph.\n\n"
+     "Example::\n\n"
+     "    print(schema.to_prompt())\n"
+     "    # Graph Schema\n"
+     "    # ============\n"
+     "    #\n"
+     "    # Nodes\n"
+     "    # -----\n"
+     "    #   :Person                   name, age, email\n"
+     "    #   :Company                  name, founded\n"
+     "    #\n"
+     "    # Relationships\n"
+     "    # -------------\n"
+     "    #   :WORKS_FOR                (Person)-->(Company)   since, role\n"
+     "    #   :LIVES_IN                 (Person)-->(City)"},
+    {"to_markdown", to_markdown, METH_NOARGS,
+     "to_markdown($self)\n--\n\n"
+     "Return the schema formatted as a Markdown table.\n\n"
+     "Useful for LLM contexts that render Markdown, documentation, or\n"
+     "README sections.\n\n"
+     "Example::\n\n"
+     "    print(schema.to_markdown())\n"
+     "    # ### Nodes\n"
+     "    # | Label | Properties |\n"
+     "    # |---|---|\n"
+     "    # | :Person | name, age, email |\n"
+     "    # ..."},
+    {"to_cypher_context", to_cypher_context, METH_NOARGS,
+     "to_cypher_context($self)\n--\n\n"
+     "Return the schema as inline Cypher patterns.\n\n"
+     "This format is often the most natural for LLMs that already know Cypher,\n"
+     "since it mirrors the query syntax they will generate.\n\n"
+     "Example::\n\n"
+     "    print(schema.to_cypher_context())\n"
+     "    # // Node labels and their properties\n"
+     "    # (:Person {name, age, email})\n"
+     "    # (:Company {name, founded})\n"
+     "    #\n"
+     "    # // Relationship types\n"
+     "    # (:Person)-[:WORKS_FOR {since, role}]->(:Company)\n"
+     "    # (:Person)-[:LIVES_IN]->(:City)"},
     {nullptr, nullptr, 0, nullptr},
 };
 

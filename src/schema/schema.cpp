@@ -5,19 +5,13 @@
 namespace qarvex {
 namespace {
 
-// std::string compares char values, which are signed here; names must sort by unsigned bytes.
-bool byte_less(const std::string& a, const std::string& b) {
-  return std::lexicographical_compare(
-      a.begin(), a.end(), b.begin(), b.end(),
-      [](char x, char y) { return static_cast<unsigned char>(x) < static_cast<unsigned char>(y); });
-}
-
 template <typename Map>
 std::vector<std::string> sorted_keys(const Map& map) {
   std::vector<std::string> keys;
   keys.reserve(map.size());
   for (const auto& entry : map) keys.push_back(entry.first);
-  std::sort(keys.begin(), keys.end(), byte_less);
+  // std::string orders by unsigned bytes (char_traits compares like memcmp): UTF-8 byte order.
+  std::sort(keys.begin(), keys.end());
   return keys;
 }
 
@@ -25,7 +19,7 @@ std::vector<std::string> sorted_keys(const Map& map) {
 
 std::vector<std::string> sorted_names(const NameSet& names) {
   std::vector<std::string> sorted(names.begin(), names.end());
-  std::sort(sorted.begin(), sorted.end(), byte_less);
+  std::sort(sorted.begin(), sorted.end());
   return sorted;
 }
 

@@ -5,7 +5,7 @@
 #include <variant>
 
 #include "parser/ast.hpp"
-#include "parser/builder/module_error.hpp"
+#include "parser/module_error.hpp"
 #include "parser/parse.hpp"
 #include "parser/parse_tree.hpp"
 

@@ -1,4 +1,5 @@
-// The module's error value: what a failed parse or build, or a generator failure, reports.
+// The module's error value: what a failed parse or build, or a generator failure, reports
+// instead of throwing. The bindings raise it as ValueError with its text form.
 #pragma once
 
 #include <string>
@@ -15,6 +16,8 @@ struct ModuleError {
   std::string text() const {
     return (kind == ModuleErrorKind::Parse ? "Parse error: " : "Generator error: ") + message;
   }
+
+  friend bool operator==(const ModuleError&, const ModuleError&) = default;
 };
 
 }  // namespace qarvex

@@ -1,0 +1,14 @@
+// The Python classes ValidationResult and ValidationDiagnostic.
+#pragma once
+
+#include <Python.h>
+
+#include "bindings/types.hpp"
+#include "validator/diagnostics.hpp"
+
+namespace qarvex::py {
+
+// A new ValidationResult instance owning `result`.
+PyObject* new_validation_result(ValidationResult result);
+
+}  // namespace qarvex::py

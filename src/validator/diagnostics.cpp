@@ -1,0 +1,162 @@
+#include "validator/diagnostics.hpp"
+
+#include <array>
+#include <utility>
+
+#include "validator/fixed_query.hpp"
+
+namespace qarvex {
+namespace {
+
+struct CodeInfo {
+  DiagnosticCode code;
+  std::string_view text;
+  std::string_view name;
+  Severity severity;
+  FixKind fix_kind;
+  // Every "{}" takes the next argument. E101 passes the syntax error's message through.
+  std::string_view message_template;
+};
+
+using enum DiagnosticCode;
+constexpr Severity E = Severity::Error;
+constexpr Severity W = Severity::Warning;
+
+constexpr std::array<CodeInfo, diagnostic_code_count> code_table{{
+    {ParseError, "E101", "ParseError", E, FixKind::None, "{}"},
+    {UnknownNodeLabel, "E201", "UnknownNodeLabel", E, FixKind::NodeLabel,
+     "Unknown node label: :{}{}"},
+    {UnknownNodeLabelInSet, "E202", "UnknownNodeLabelInSet", E, FixKind::NodeLabel,
+     "Unknown node label in SET: :{}{}"},
+    {UnknownNodeLabelInRemove, "E203", "UnknownNodeLabelInRemove", E, FixKind::NodeLabel,
+     "Unknown node label in REMOVE: :{}{}"},
+    {UnknownRelType, "E211", "UnknownRelType", E, FixKind::RelationshipType,
+     "Unknown relationship type: :{}{}"},
+    {UnknownNodeProperty, "E301", "UnknownNodeProperty", E, FixKind::PropertyKey,
+     "Unknown property '{}' for node label :{}{}"},
+    {UnknownRelProperty, "E302", "UnknownRelProperty", E, FixKind::PropertyKey,
+     "Unknown property '{}' for relationship type :{}{}"},
+    {UnknownNodePropertyOnVar, "E303", "UnknownNodePropertyOnVar", E, FixKind::PropertyKey,
+     "Unknown property '{}' on variable '{}' with label :{}{}"},
+    {UnknownRelPropertyOnVar, "E304", "UnknownRelPropertyOnVar", E, FixKind::PropertyKey,
+     "Unknown property '{}' on variable '{}' with relationship type :{}{}"},
+    {WrongEndpointLabel, "E401", "WrongEndpointLabel", E, FixKind::None,
+     "Relationship :{} expects {} label :{}, but node has label(s): {}"},
+    {UnboundVariable, "E501", "UnboundVariable", E, FixKind::None,
+     "Variable '{}' is not bound in this scope"},
+    {DuplicateProjectionName, "E502", "DuplicateProjectionName", E, FixKind::None,
+     "Duplicate projection name '{}' in RETURN/WITH"},
+    {AggregateStringArg, "E601", "AggregateStringArg", E, FixKind::None,
+     "Aggregate function {}() received a string literal; expected a numeric expression"},
+    {AggregateInForbiddenContext, "E602", "AggregateInForbiddenContext", E, FixKind::None,
+     "Aggregate function not allowed in {} context; aggregates are only valid in RETURN, WITH, "
+     "or ORDER BY"},
+    {PaginationTypeString, "E611", "PaginationTypeString", E, FixKind::None,
+     "{} expression must be an integer, got a string literal"},
+    {PaginationTypeBool, "E612", "PaginationTypeBool", E, FixKind::None,
+     "{} expression must be an integer, got a boolean literal"},
+    {PaginationTypeNull, "E613", "PaginationTypeNull", E, FixKind::None,
+     "{} expression must be an integer, got NULL"},
+    {PaginationTypeFloat, "E614", "PaginationTypeFloat", E, FixKind::None,
+     "{} expression must be an integer, got a float literal"},
+    {WrongArity, "E603", "WrongArity", E, FixKind::None,
+     "Function {}() expects {} argument(s), got {}"},
+    {CartesianProduct, "W101", "CartesianProduct", W, FixKind::None,
+     "MATCH pattern contains disconnected parts that will produce a Cartesian product; add a "
+     "relationship or shared variable to connect them"},
+    {UnknownFunction, "W103", "UnknownFunction", W, FixKind::None,
+     "Unknown function {}(); if this is a user-defined function, ignore this warning"},
+    {DistinctOnNonAggregate, "W104", "DistinctOnNonAggregate", W, FixKind::None,
+     "DISTINCT is used with non-aggregate function {}(); DISTINCT only has meaning with "
+     "aggregate functions"},
+    {UnlabeledFullScan, "W201", "UnlabeledFullScan", W, FixKind::None,
+     "MATCH contains an unlabeled node with no WHERE clause; this will scan all nodes in the "
+     "graph"},
+    {UnboundedVarLength, "W202", "UnboundedVarLength", W, FixKind::None,
+     "Variable-length relationship without an upper bound ([*] or [*n..]) may cause unbounded "
+     "traversal"},
+}};
+
+// The table is indexed by the enumeration's value; this keeps the two in step.
+constexpr bool table_follows_enumeration() {
+  for (std::size_t i = 0; i < code_table.size(); ++i) {
+    if (static_cast<std::size_t>(code_table[i].code) != i) return false;
+    if ((code_table[i].text[0] == 'E') != (code_table[i].severity == Severity::Error)) {
+      return false;
+    }
+  }
+  return true;
+}
+static_assert(table_follows_enumeration());
+
+const CodeInfo& info(DiagnosticCode code) { return code_table[static_cast<std::size_t>(code)]; }
+
+}  // namespace
+
+std::string_view code_text(DiagnosticCode code) { return info(code).text; }
+std::string_view code_name(DiagnosticCode code) { return info(code).name; }
+Severity code_severity(DiagnosticCode code) { return info(code).severity; }
+FixKind code_fix_kind(DiagnosticCode code) { return info(code).fix_kind; }
+
+std::string_view severity_text(Severity severity) {
+  return severity == Severity::Error ? "error" : "warning";
+}
+
+std::string format_message(DiagnosticCode code, std::initializer_list<std::string_view> arguments) {
+  std::string_view pattern = info(code).message_template;
+  std::string message;
+  const std::string_view* next = arguments.begin();
+  std::size_t start = 0;
+  for (std::size_t slot = pattern.find("{}"); slot != std::string_view::npos;
+       slot = pattern.find("{}", start)) {
+    message.append(pattern.substr(start, slot - start));
+    if (next != arguments.end()) message.append(*next++);
+    start = slot + 2;
+  }
+  message.append(pattern.substr(start));
+  return message;
+}
+
+std::string did_you_mean_hint(std::string_view prefix, const std::optional<std::string>& best) {
+  if (!best) return {};
+  std::string hint = ", did you mean ";
+  hint.append(prefix).append(*best).append("?");
+  return hint;
+}
+
+void DiagnosticSink::add_error(DiagnosticCode code, std::string message,
+                               std::optional<Suggestion> suggestion) {
+  error_texts_.push_back(message);
+  diagnostics_.push_back({code, Severity::Error, std::move(message), std::move(suggestion), {}});
+}
+
+void DiagnosticSink::add_warning(DiagnosticCode code, std::string message) {
+  warning_texts_.push_back(message);
+  diagnostics_.push_back({code, Severity::Warning, std::move(message), {}, {}});
+}
+
+ValidationResult syntax_error_result(std::string message, std::optional<std::uint32_t> line,
+                                     std::optional<std::uint32_t> column) {
+  ValidationResult result;
+  result.is_valid = false;
+  result.errors = {message};
+  result.syntax_errors = {message};
+  std::optional<Position> position;
+  if (line && column) position = Position{*line, *column};
+  result.diagnostics.push_back(
+      {DiagnosticCode::ParseError, Severity::Error, std::move(message), {}, position});
+  return result;
+}
+
+ValidationResult semantic_result(DiagnosticSink sink, std::string_view query) {
+  ValidationResult result;
+  result.is_valid = sink.error_texts_.empty();
+  result.fixed_query = fixed_query(sink.diagnostics_, query);
+  result.errors = sink.error_texts_;
+  result.semantic_errors = std::move(sink.error_texts_);
+  result.warnings = std::move(sink.warning_texts_);
+  result.diagnostics = std::move(sink.diagnostics_);
+  return result;
+}
+
+}  // namespace qarvex

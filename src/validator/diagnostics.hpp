@@ -1,0 +1,133 @@
+// The records of one validation run: diagnostic codes with their texts and message templates,
+// findings, suggestions, and the result handed to the Python layer.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <initializer_list>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qarvex {
+
+// Declared in the order of the code table (E603 stands after E614); the order is observable.
+enum class DiagnosticCode : std::uint8_t {
+  ParseError,                   // E101: the query text does not parse
+  UnknownNodeLabel,             // E201: a node pattern names an undeclared label
+  UnknownNodeLabelInSet,        // E202: SET adds an undeclared label
+  UnknownNodeLabelInRemove,     // E203: REMOVE takes away an undeclared label
+  UnknownRelType,               // E211: a relationship pattern names an undeclared type
+  UnknownNodeProperty,          // E301: a node pattern's map has a key its label lacks
+  UnknownRelProperty,           // E302: a relationship pattern's map has a key its type lacks
+  UnknownNodePropertyOnVar,     // E303: a node variable is read or written with an unknown key
+  UnknownRelPropertyOnVar,      // E304: a relationship variable is used with an unknown key
+  WrongEndpointLabel,           // E401: a relationship joins nodes of the wrong labels
+  UnboundVariable,              // E501: a variable is used where nothing binds it
+  DuplicateProjectionName,      // E502: RETURN or WITH projects one name twice
+  AggregateStringArg,           // E601: a numeric aggregate is given a string literal
+  AggregateInForbiddenContext,  // E602: an aggregate in MATCH WHERE, SET or DELETE
+  PaginationTypeString,         // E611: SKIP or LIMIT given a string literal
+  PaginationTypeBool,           // E612: SKIP or LIMIT given a boolean literal
+  PaginationTypeNull,           // E613: SKIP or LIMIT given NULL
+  PaginationTypeFloat,          // E614: SKIP or LIMIT given a float literal
+  WrongArity,                   // E603: a built-in function called with a wrong argument count
+  CartesianProduct,             // W101: disconnected MATCH pattern parts
+  UnknownFunction,              // W103: a function missing from the built-in catalogue
+  DistinctOnNonAggregate,       // W104: DISTINCT inside a non-aggregate call
+  UnlabeledFullScan,            // W201: an unlabeled node in a MATCH without WHERE
+  UnboundedVarLength,           // W202: a variable-length relationship without upper bound
+};
+
+inline constexpr std::size_t diagnostic_code_count = 24;
+
+enum class Severity : std::uint8_t { Error, Warning };
+
+// Which kind of name a code's suggestion corrects; the fixed query needs it to find the
+// places in the text where that name stands.
+enum class FixKind : std::uint8_t {
+  None,              // the code never carries a suggestion
+  NodeLabel,         // original is ":" and a node label
+  RelationshipType,  // original is ":" and a relationship type
+  PropertyKey,       // original is a property key
+};
+
+std::string_view code_text(DiagnosticCode code);  // four characters, e.g. "E201"
+std::string_view code_name(DiagnosticCode code);  // e.g. "UnknownNodeLabel"
+Severity code_severity(DiagnosticCode code);      // the severity the code is always emitted with
+FixKind code_fix_kind(DiagnosticCode code);
+std::string_view severity_text(Severity severity);  // "error" or "warning"
+
+// The code's message template with each "{}" replaced, left to right, by the next argument.
+std::string format_message(DiagnosticCode code, std::initializer_list<std::string_view> arguments);
+
+// ", did you mean {prefix}{best}?" when a candidate was found, otherwise empty. The prefix is
+// ":" for labels and relationship types, "." for property keys.
+std::string did_you_mean_hint(std::string_view prefix, const std::optional<std::string>& best);
+
+struct Suggestion {
+  std::string original;
+  std::string replacement;
+  std::string description;
+
+  bool operator==(const Suggestion&) const = default;
+};
+
+// Where a syntax error was found; both 1-based.
+struct Position {
+  std::uint32_t line = 0;
+  std::uint32_t column = 0;
+
+  bool operator==(const Position&) const = default;
+};
+
+struct ValidationDiagnostic {
+  DiagnosticCode code = DiagnosticCode::ParseError;
+  Severity severity = Severity::Error;
+  std::string message;
+  std::optional<Suggestion> suggestion;
+  std::optional<Position> position;  // only on E101 with a known line and column
+
+  bool operator==(const ValidationDiagnostic&) const = default;
+};
+
+struct ValidationResult {
+  bool is_valid = false;
+  std::vector<std::string> errors;
+  std::vector<std::string> syntax_errors;
+  std::vector<std::string> semantic_errors;
+  std::vector<std::string> warnings;
+  std::optional<std::string> fixed_query;
+  std::vector<ValidationDiagnostic> diagnostics;
+};
+
+// Collects the findings of one validation run, in the order they are reported.
+class DiagnosticSink {
+ public:
+  void add_error(DiagnosticCode code, std::string message,
+                 std::optional<Suggestion> suggestion = std::nullopt);
+  void add_warning(DiagnosticCode code, std::string message);
+
+  const std::vector<std::string>& error_texts() const { return error_texts_; }
+  const std::vector<std::string>& warning_texts() const { return warning_texts_; }
+  const std::vector<ValidationDiagnostic>& diagnostics() const { return diagnostics_; }
+
+ private:
+  friend ValidationResult semantic_result(DiagnosticSink sink, std::string_view query);
+
+  std::vector<std::string> error_texts_;
+  std::vector<std::string> warning_texts_;
+  std::vector<ValidationDiagnostic> diagnostics_;
+};
+
+// The result for a text that does not parse: one E101 diagnostic carrying the syntax error's
+// message, with a position only when both line and column are known.
+ValidationResult syntax_error_result(std::string message, std::optional<std::uint32_t> line,
+                                     std::optional<std::uint32_t> column);
+
+// The result for a parsed query from everything its walk reported; `query` is the text as it
+// was given, from which the fixed query is made.
+ValidationResult semantic_result(DiagnosticSink sink, std::string_view query);
+
+}  // namespace qarvex

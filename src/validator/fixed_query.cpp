@@ -1,0 +1,118 @@
+#include "validator/fixed_query.hpp"
+
+#include <algorithm>
+#include <array>
+#include <set>
+#include <tuple>
+
+#include "schema/schema.hpp"
+#include "validator/name_sites.hpp"
+#include "validator/query_lexer.hpp"
+
+namespace qarvex {
+namespace {
+
+// Label and type suggestions carry the ":" before the name; the name alone is what is written
+// (possibly with spaces or a comment between it and its colon).
+std::string_view bare_name(FixKind kind, std::string_view text) {
+  if (kind != FixKind::PropertyKey && text.starts_with(':')) text.remove_prefix(1);
+  return text;
+}
+
+// A replacement that could not stand unquoted (a reserved word, a space) is written in
+// backticks so that the corrected query still reads as a name.
+std::string written_name(std::string_view name) {
+  if (is_plain_identifier(name) || name.starts_with('`') ||
+      name.find('`') != std::string_view::npos) {
+    return std::string(name);
+  }
+  std::string quoted = "`";
+  quoted.append(name).append("`");
+  return quoted;
+}
+
+// For each kind of name, the corrections of each written name by their position in the
+// order of application.
+class CorrectionIndex {
+ public:
+  explicit CorrectionIndex(const std::vector<Correction>& corrections) {
+    written_.reserve(corrections.size());
+    for (std::size_t i = 0; i < corrections.size(); ++i) {
+      const Correction& c = corrections[i];
+      by_name_[static_cast<std::size_t>(c.kind)][std::string(bare_name(c.kind, c.original))]
+          .push_back(i);
+      written_.push_back(written_name(bare_name(c.kind, c.replacement)));
+    }
+  }
+
+  // The name a site ends up with when the corrections are applied in order, each to the
+  // result of the ones before; none when no correction applies.
+  std::optional<std::string_view> corrected(FixKind kind, std::string_view name) const {
+    const NameMap<std::vector<std::size_t>>& names = by_name_[static_cast<std::size_t>(kind)];
+    std::optional<std::string_view> result;
+    std::size_t next = 0;
+    for (;;) {
+      auto found = names.find(result.value_or(name));
+      if (found == names.end()) return result;
+      auto later = std::lower_bound(found->second.begin(), found->second.end(), next);
+      if (later == found->second.end()) return result;
+      result = written_[*later];
+      next = *later + 1;
+    }
+  }
+
+ private:
+  std::array<NameMap<std::vector<std::size_t>>, 4> by_name_;  // indexed by FixKind
+  std::vector<std::string> written_;
+};
+
+}  // namespace
+
+std::optional<std::vector<Correction>> corrections_of(
+    const std::vector<ValidationDiagnostic>& diagnostics) {
+  std::vector<Correction> corrections;
+  std::set<std::tuple<FixKind, std::string_view, std::string_view>> seen;
+  bool any_error = false;
+  for (const ValidationDiagnostic& diagnostic : diagnostics) {
+    if (diagnostic.severity != Severity::Error) continue;
+    any_error = true;
+    FixKind kind = code_fix_kind(diagnostic.code);
+    if (!diagnostic.suggestion || kind == FixKind::None) return std::nullopt;
+    const Suggestion& suggestion = *diagnostic.suggestion;
+    if (seen.emplace(kind, suggestion.original, suggestion.replacement).second) {
+      corrections.push_back({kind, suggestion.original, suggestion.replacement});
+    }
+  }
+  if (!any_error) return std::nullopt;
+  std::stable_sort(corrections.begin(), corrections.end(),
+                   [](const Correction& a, const Correction& b) {
+                     return a.original.size() > b.original.size();
+                   });
+  return corrections;
+}
+
+std::string apply_corrections(std::string_view text, const std::vector<Correction>& corrections) {
+  CorrectionIndex index(corrections);
+  std::string fixed;
+  fixed.reserve(text.size());
+  std::size_t copied = 0;
+  for (const NameSite& site : find_name_sites(text)) {
+    if (site.begin < copied) continue;
+    std::optional<std::string_view> name =
+        index.corrected(site.kind, text.substr(site.begin, site.end - site.begin));
+    if (!name) continue;
+    fixed.append(text.substr(copied, site.begin - copied)).append(*name);
+    copied = site.end;
+  }
+  fixed.append(text.substr(copied));
+  return fixed;
+}
+
+std::optional<std::string> fixed_query(const std::vector<ValidationDiagnostic>& diagnostics,
+                                       std::string_view query) {
+  std::optional<std::vector<Correction>> corrections = corrections_of(diagnostics);
+  if (!corrections) return std::nullopt;
+  return apply_corrections(query, *corrections);
+}
+
+}  // namespace qarvex

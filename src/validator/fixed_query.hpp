@@ -1,0 +1,36 @@
+// The corrected query: every suggestion of a query's errors applied to its text.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "validator/diagnostics.hpp"
+
+namespace qarvex {
+
+// One name to put right, as taken from a diagnostic's suggestion.
+struct Correction {
+  FixKind kind;
+  std::string original;     // as in the suggestion: ":Persn" for a label or type, "nme" for a key
+  std::string replacement;  // ":Person", "name"
+};
+
+// The corrections in the order they are applied: one per distinct suggestion of the error
+// diagnostics, longest original first (ties keep their order). None when there is no error or
+// when an error has no suggestion.
+std::optional<std::vector<Correction>> corrections_of(
+    const std::vector<ValidationDiagnostic>& diagnostics);
+
+// `text` with every name corrected where it stands as a name of a correction's kind (never
+// inside a string literal, a comment, a longer name or a variable of the same spelling). The
+// corrections apply in their order, each to what the ones before left: a name that one turns
+// into the original of a later one is corrected again. The text is scanned once.
+std::string apply_corrections(std::string_view text, const std::vector<Correction>& corrections);
+
+// The query with all corrections applied; absent when corrections_of gives none.
+std::optional<std::string> fixed_query(const std::vector<ValidationDiagnostic>& diagnostics,
+                                       std::string_view query);
+
+}  // namespace qarvex

@@ -1,0 +1,141 @@
+#include "validator/query_lexer.hpp"
+
+#include <algorithm>
+#include <array>
+
+namespace qarvex {
+namespace {
+
+bool is_letter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+bool is_word_char(char c) { return is_letter(c) || is_digit(c) || c == '_'; }
+bool is_whitespace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+// Words that an unquoted name may not be, compared without regard to ASCII case.
+constexpr std::array<std::string_view, 51> reserved_words{
+    "ALL",     "AND",    "ANY",    "AS",      "BY",     "CALL",     "CASE",   "CONTAINS",
+    "COUNT",   "CREATE", "DELETE", "DESC",    "DETACH", "DISTINCT", "DO",     "DROP",
+    "ELSE",    "END",    "EXISTS", "FALSE",   "FOREACH", "FOR",     "FROM",   "IN",
+    "IS",      "LIMIT",  "MATCH",  "MERGE",   "NEW",    "NONE",     "NOT",    "NULL",
+    "ON",      "OPTIONAL", "OR",   "REDUCE",  "REMOVE", "RETURN",   "SET",    "SINGLE",
+    "SKIP",    "STARTS", "THEN",   "TRUE",    "UNION",  "UNWIND",   "WHEN",   "WHERE",
+    "WITH",    "XOR",    "YIELD"};
+
+bool equals_ignoring_ascii_case(std::string_view word, std::string_view upper) {
+  return std::equal(word.begin(), word.end(), upper.begin(), upper.end(), [](char a, char b) {
+    return (a >= 'a' && a <= 'z' ? static_cast<char>(a - 'a' + 'A') : a) == b;
+  });
+}
+
+class Scanner {
+ public:
+  explicit Scanner(std::string_view text) : text_(text) {}
+
+  std::vector<Token> run() {
+    std::vector<Token> tokens;
+    for (;;) {
+      bool after_trivia = skip_trivia();
+      if (at_end()) return tokens;
+      std::size_t begin = pos_;
+      TokenKind kind = scan_token();
+      tokens.push_back({kind, begin, pos_, after_trivia});
+    }
+  }
+
+ private:
+  bool at_end() const { return pos_ >= text_.size(); }
+  char peek(std::size_t ahead = 0) const {
+    return pos_ + ahead < text_.size() ? text_[pos_ + ahead] : '\0';
+  }
+  bool starts_with(std::string_view prefix) const {
+    return text_.substr(pos_).starts_with(prefix);
+  }
+
+  // Skips whitespace and comments; an unclosed "/*" is not a comment and is left in place.
+  bool skip_trivia() {
+    std::size_t start = pos_;
+    for (;;) {
+      if (!at_end() && is_whitespace(peek())) {
+        ++pos_;
+      } else if (starts_with("//")) {
+        std::size_t line_end = text_.find('\n', pos_);
+        pos_ = line_end == std::string_view::npos ? text_.size() : line_end + 1;
+      } else if (starts_with("/*")) {
+        std::size_t close = text_.find("*/", pos_ + 2);
+        if (close == std::string_view::npos) break;
+        pos_ = close + 2;
+      } else {
+        break;
+      }
+    }
+    return pos_ != start;
+  }
+
+  // Moves past the first `closing` at or after `from`, or to the end when there is none.
+  bool close_at(char closing, std::size_t from) {
+    std::size_t close = text_.find(closing, from);
+    pos_ = close == std::string_view::npos ? text_.size() : close + 1;
+    return close != std::string_view::npos;
+  }
+
+  void skip_digits() {
+    while (!at_end() && is_digit(peek())) ++pos_;
+  }
+
+  void scan_number() {
+    while (!at_end() && is_word_char(peek())) ++pos_;  // digits, or a 0x / 0o form
+    if (peek() == '.' && peek(1) != '.') {
+      ++pos_;
+      skip_digits();
+      bool signed_exponent = (peek(1) == '+' || peek(1) == '-') && is_digit(peek(2));
+      if ((peek() == 'e' || peek() == 'E') && (is_digit(peek(1)) || signed_exponent)) {
+        pos_ += signed_exponent ? 2 : 1;
+        skip_digits();
+      }
+    }
+  }
+
+  TokenKind scan_token() {
+    char c = peek();
+    if (c == '\'' || c == '"') {
+      close_at(c, pos_ + 1);
+      return TokenKind::String;
+    }
+    if (c == '`') return close_at('`', pos_ + 1) ? TokenKind::Name : TokenKind::Other;
+    if (is_letter(c) || c == '_') {
+      while (!at_end() && is_word_char(peek())) ++pos_;
+      return TokenKind::Name;
+    }
+    if (is_digit(c)) {
+      scan_number();
+      return TokenKind::Number;
+    }
+    if (c == '$') {
+      ++pos_;
+      while (!at_end() && is_word_char(peek())) ++pos_;
+      return TokenKind::Parameter;
+    }
+    if (starts_with("..")) {
+      pos_ += 2;
+      return TokenKind::Punctuation;
+    }
+    ++pos_;
+    return static_cast<unsigned char>(c) < 0x80 ? TokenKind::Punctuation : TokenKind::Other;
+  }
+
+  std::string_view text_;
+  std::size_t pos_ = 0;
+};
+
+}  // namespace
+
+std::vector<Token> scan_tokens(std::string_view text) { return Scanner(text).run(); }
+
+bool is_plain_identifier(std::string_view name) {
+  if (name.empty() || !(is_letter(name[0]) || name[0] == '_')) return false;
+  if (!std::all_of(name.begin(), name.end(), is_word_char)) return false;
+  return std::none_of(reserved_words.begin(), reserved_words.end(),
+                      [&](std::string_view word) { return equals_ignoring_ascii_case(name, word); });
+}
+
+}  // namespace qarvex

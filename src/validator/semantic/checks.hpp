@@ -1,0 +1,41 @@
+// The checks the validation walk calls at fixed points. Each reports only through the
+// context's sink; none binds variables or walks expressions.
+#pragma once
+
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "parser/ast.hpp"
+#include "validator/context.hpp"
+
+namespace qarvex {
+
+// Schema conformance.
+void check_node_pattern(ValidationContext& context, const NodePattern& node);
+void check_relationship_pattern(ValidationContext& context, const RelationshipPattern& relationship,
+                                const std::vector<std::string>& left_labels,
+                                const std::vector<std::string>& right_labels);
+void check_property_on_variable(ValidationContext& context, std::string_view variable,
+                                std::span<const std::string> keys);
+void check_set_labels(ValidationContext& context, const std::vector<std::string>& labels);
+void check_remove_labels(ValidationContext& context, const std::vector<std::string>& labels);
+
+// Expressions and clauses.
+// Whether an aggregate is computed by the expression itself: calls and operators are searched,
+// constructs with their own variables, patterns or subqueries are not.
+bool contains_aggregate(const Expression& expression);
+void check_function_call(ValidationContext& context, const expr::FunctionCall& call);
+void check_aggregate_context(ValidationContext& context, const Expression& expression,
+                             std::string_view clause);
+// Reports a SKIP or LIMIT literal of the wrong type and returns true; returns false when the
+// expression is to be walked instead.
+bool check_pagination_literal(ValidationContext& context, const Expression& expression,
+                              std::string_view word);
+
+// Performance warnings, at the end of each MATCH.
+void check_cartesian_product(ValidationContext& context, const Pattern& pattern);
+void check_match_scans(ValidationContext& context, const MatchClause& match);
+
+}  // namespace qarvex

@@ -1,0 +1,28 @@
+// "Did you mean": the closest declared name for a misspelt label, relationship type or
+// property key, and the suggestions built from it.
+#pragma once
+
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "validator/diagnostics.hpp"
+
+namespace qarvex {
+
+// The candidate nearest to `name` by case-insensitive edit distance over UTF-8 bytes, within
+// distance 3; the first of equally near candidates wins, and an exact match ignoring case is
+// taken at once.
+std::optional<std::string> closest_match(std::string_view name,
+                                         std::span<const std::string> candidates);
+
+// ":name" to ":best", described "Replace :name with :best"; none without a candidate.
+std::optional<Suggestion> label_suggestion(std::string_view name,
+                                           std::span<const std::string> candidates);
+
+// "key" to "best", described "Replace property 'key' with 'best'"; none without a candidate.
+std::optional<Suggestion> property_suggestion(std::string_view key,
+                                              std::span<const std::string> candidates);
+
+}  // namespace qarvex

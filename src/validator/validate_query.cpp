@@ -1,0 +1,29 @@
+#include "validator/validate_query.hpp"
+
+#include <variant>
+
+#include "parser/builder/build.hpp"
+#include "validator/context.hpp"
+#include "validator/walk.hpp"
+
+namespace qarvex {
+
+ValidationResult validate_query(const Schema& schema, std::string_view text) {
+  auto parsed = parse_for_validation(text);
+  if (auto* error = std::get_if<ParseErrorInfo>(&parsed)) {
+    std::optional<std::uint32_t> line;
+    std::optional<std::uint32_t> column;
+    if (error->position) {
+      line = error->position->line;
+      column = error->position->column;
+    }
+    return syntax_error_result(std::move(error->message), line, column);
+  }
+  const Query& query = std::get<Query>(parsed);
+  ValidationContext context(schema);
+  // A standalone procedure call has nothing to check.
+  if (const auto* regular = std::get_if<RegularQuery>(&query.node)) walk_query(context, *regular);
+  return semantic_result(std::move(context.sink), text);
+}
+
+}  // namespace qarvex

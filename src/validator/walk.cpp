@@ -1,0 +1,444 @@
+#include "validator/walk.hpp"
+
+#include <optional>
+#include <string>
+#include <unordered_set>
+#include <utility>
+#include <variant>
+#include <vector>
+
+#include "validator/semantic/checks.hpp"
+
+namespace qarvex {
+namespace {
+
+template <typename... Handlers>
+struct Overloaded : Handlers... {
+  using Handlers::operator()...;
+};
+
+// ---- patterns --------------------------------------------------------------------------------
+
+void bind_element(VariableScope& scope, const PatternElement& element) {
+  if (element.start.variable) scope.bind_pattern_variable(*element.start.variable, element.start.labels);
+  for (const PatternStep& step : element.chain) {
+    if (step.relationship.variable) {
+      scope.bind_pattern_variable(*step.relationship.variable, step.relationship.types);
+    }
+    if (step.node.variable) scope.bind_pattern_variable(*step.node.variable, step.node.labels);
+  }
+}
+
+void bind_part(VariableScope& scope, const PatternPart& part) {
+  if (part.variable) scope.bind_plain(*part.variable);
+  bind_element(scope, part.element);
+}
+
+void bind_pattern(VariableScope& scope, const Pattern& pattern) {
+  for (const PatternPart& part : pattern.parts) bind_part(scope, part);
+}
+
+void check_element(ValidationContext& context, const PatternElement& element) {
+  check_node_pattern(context, element.start);
+  const NodePattern* before = &element.start;
+  for (const PatternStep& step : element.chain) {
+    check_relationship_pattern(context, step.relationship, before->labels, step.node.labels);
+    check_node_pattern(context, step.node);
+    before = &step.node;
+  }
+}
+
+void check_pattern(ValidationContext& context, const Pattern& pattern) {
+  for (const PatternPart& part : pattern.parts) check_element(context, part.element);
+}
+
+// ---- expressions -----------------------------------------------------------------------------
+
+// Expressions are walked with an explicit work list instead of recursion, because operator
+// chains nest without limit (`1 + 1 + ... + 1`). Work is taken from the back, so a step that
+// must happen before another is pushed after it (see `then`).
+class ExpressionWalk {
+ public:
+  explicit ExpressionWalk(ValidationContext& context) : context_(context) {}
+
+  void run(const Expression& root) {
+    work_.push_back(Visit{&root});
+    while (!work_.empty()) {
+      Work next = work_.back();
+      work_.pop_back();
+      std::visit([this](const auto& step) { perform(step); }, next);
+    }
+  }
+
+ private:
+  struct Visit {
+    const Expression* expression;
+  };
+  struct BindTemporary {
+    const std::string* name;
+  };
+  struct EndTemporary {
+    const std::string* name;
+  };
+  struct RestoreScope {};
+  using Work = std::variant<Visit, BindTemporary, EndTemporary, RestoreScope>;
+
+  // Schedules visits of `expressions` (nulls skipped) in the order given, before anything
+  // scheduled earlier.
+  void then_visit(std::vector<const Expression*> expressions) {
+    for (auto it = expressions.rbegin(); it != expressions.rend(); ++it) {
+      if (*it != nullptr) work_.push_back(Visit{*it});
+    }
+  }
+
+  void perform(const BindTemporary& step) { inserted_.push_back(scope().bind_temporary(*step.name)); }
+  void perform(const EndTemporary& step) {
+    if (inserted_.back()) scope().unbind(*step.name);
+    inserted_.pop_back();
+  }
+  void perform(const RestoreScope&) {
+    scope() = std::move(saved_.back());
+    saved_.pop_back();
+  }
+  void perform(const Visit& step) {
+    std::visit([this](const auto& node) { visit(node); }, step.expression->node);
+  }
+
+  VariableScope& scope() { return context_.scope; }
+  void save_scope() { saved_.push_back(scope()); }
+
+  // Leaves and literals.
+  void visit(const expr::Integer&) {}
+  void visit(const expr::Float&) {}
+  void visit(const expr::String&) {}
+  void visit(const expr::Boolean&) {}
+  void visit(const expr::Null&) {}
+  void visit(const expr::Parameter&) {}
+  void visit(const expr::CountStar&) {}
+
+  void visit(const expr::Variable& variable) {
+    if (!scope().contains(variable.name)) {
+      context_.sink.add_error(DiagnosticCode::UnboundVariable,
+                              format_message(DiagnosticCode::UnboundVariable, {variable.name}));
+    }
+  }
+
+  void visit(const expr::List& list) {
+    std::vector<const Expression*> items;
+    items.reserve(list.items.size());
+    for (const Box<Expression>& item : list.items) items.push_back(item.get());
+    then_visit(std::move(items));
+  }
+
+  void visit(const expr::Map& map) {
+    std::vector<const Expression*> values;
+    for (const PropertyEntry& entry : map.map.entries) values.push_back(entry.value.get());
+    then_visit(std::move(values));
+  }
+
+  void visit(const expr::PropertyLookup& lookup) {
+    if (const auto* variable = lookup.object->as<expr::Variable>()) {
+      check_property_on_variable(context_, variable->name, std::span(&lookup.key, 1));
+    }
+    then_visit({lookup.object.get()});
+  }
+
+  void visit(const expr::Subscript& subscript) {
+    then_visit({subscript.object.get(), subscript.index.get()});
+  }
+
+  void visit(const expr::Slice& slice) {
+    then_visit({slice.object.get(), slice.from.get(), slice.to.get()});
+  }
+
+  template <typename Operator>
+    requires requires(Operator op) { op.left; op.right; }
+  void visit(const Operator& op) {
+    then_visit({op.left.get(), op.right.get()});
+  }
+
+  template <typename Operator>
+    requires requires(Operator op) { op.operand; }
+  void visit(const Operator& op) {
+    then_visit({op.operand.get()});
+  }
+
+  void visit(const expr::FunctionCall& call) {
+    check_function_call(context_, call);
+    std::vector<const Expression*> arguments;
+    for (const Box<Expression>& argument : call.arguments) arguments.push_back(argument.get());
+    then_visit(std::move(arguments));
+  }
+
+  void visit(const expr::Case& node) {
+    std::vector<const Expression*> parts{node.subject.get()};
+    for (const CaseAlternative& alternative : node.alternatives) {
+      parts.push_back(alternative.when.get());
+      parts.push_back(alternative.then.get());
+    }
+    parts.push_back(node.default_value.get());
+    then_visit(std::move(parts));
+  }
+
+  void visit(const expr::ListComprehension& node) {
+    push_scoped_body(node.list.get(), {&node.variable}, {node.where_clause.get(), node.projection.get()});
+  }
+
+  template <typename Quantifier>
+    requires requires(Quantifier q) { q.predicate; }
+  void visit(const Quantifier& node) {
+    push_scoped_body(node.list.get(), {&node.variable}, {node.predicate.get()});
+  }
+
+  void visit(const expr::Reduce& node) {
+    push_scoped_body(nullptr, {&node.accumulator, &node.variable}, {node.expression.get()});
+    then_visit({node.init.get(), node.list.get()});
+  }
+
+  void visit(const expr::ShortestPath& node) { check_element(context_, *node.pattern); }
+
+  void visit(const expr::PatternComprehension& node) {
+    save_scope();
+    bind_element(scope(), *node.pattern);
+    check_element(context_, *node.pattern);
+    work_.push_back(RestoreScope{});
+    then_visit({node.where_clause.get(), node.projection.get()});
+  }
+
+  void visit(const expr::Exists& node) {
+    save_scope();
+    std::visit(Overloaded{
+                   [&](const ExistsBody::ExistsPattern& body) {
+                     bind_pattern(scope(), body.pattern);
+                     check_pattern(context_, body.pattern);
+                   },
+                   [&](const ExistsBody::ExistsQuery& body) { walk_query(context_, *body.query); },
+               },
+               node.body.node);
+    perform(RestoreScope{});
+  }
+
+  void visit(const expr::CountSubquery& node) { walk_subquery(*node.query); }
+  void visit(const expr::CollectSubquery& node) { walk_subquery(*node.query); }
+
+  void walk_subquery(const RegularQuery& query) {
+    save_scope();
+    walk_query(context_, query);
+    perform(RestoreScope{});
+  }
+
+  // Walks `head` (if any), binds `names` temporarily, walks `body` and ends the bindings.
+  void push_scoped_body(const Expression* head, std::vector<const std::string*> names,
+                        std::vector<const Expression*> body) {
+    for (const std::string* name : names) work_.push_back(EndTemporary{name});
+    then_visit(std::move(body));
+    for (auto name = names.rbegin(); name != names.rend(); ++name) work_.push_back(BindTemporary{*name});
+    if (head != nullptr) work_.push_back(Visit{head});
+  }
+
+  ValidationContext& context_;
+  std::vector<Work> work_;
+  std::vector<VariableScope> saved_;
+  std::vector<bool> inserted_;  // per open temporary binding: whether it must be removed
+};
+
+// ---- projections -----------------------------------------------------------------------------
+
+const std::string* projection_name(const ReturnItem& item) {
+  if (item.alias) return &*item.alias;
+  if (const auto* variable = item.expression.as<expr::Variable>()) return &variable->name;
+  return nullptr;
+}
+
+void check_duplicate_projections(ValidationContext& context, const std::vector<ReturnItem>& items) {
+  std::unordered_set<std::string_view> seen;
+  for (const ReturnItem& item : items) {
+    const std::string* name = projection_name(item);
+    if (name == nullptr) continue;
+    if (!seen.insert(*name).second) {
+      context.sink.add_error(DiagnosticCode::DuplicateProjectionName,
+                             format_message(DiagnosticCode::DuplicateProjectionName, {*name}));
+    }
+  }
+}
+
+void walk_pagination(ValidationContext& context, const std::optional<Expression>& skip,
+                     const std::optional<Expression>& limit) {
+  if (skip && !check_pagination_literal(context, *skip, "SKIP")) walk_expression(context, *skip);
+  if (limit && !check_pagination_literal(context, *limit, "LIMIT")) walk_expression(context, *limit);
+}
+
+void walk_sort_items(ValidationContext& context, const std::optional<std::vector<SortItem>>& order_by) {
+  if (!order_by) return;
+  for (const SortItem& item : *order_by) walk_expression(context, item.expression);
+}
+
+void walk_with_projection(ValidationContext& context, const WithClause& with) {
+  for (const ReturnItem& item : with.items) walk_expression(context, item.expression);
+  check_duplicate_projections(context, with.items);
+  VariableScope projected;
+  for (const ReturnItem& item : with.items) {
+    const std::string* name = projection_name(item);
+    if (name == nullptr) continue;
+    const VariableScope::Names* carried = nullptr;
+    if (const auto* variable = item.expression.as<expr::Variable>()) {
+      carried = context.scope.find(variable->name);
+    }
+    projected.bind_plain(*name, carried ? *carried : VariableScope::Names{});
+  }
+  context.scope = std::move(projected);
+  walk_sort_items(context, with.order_by);
+  walk_pagination(context, with.skip, with.limit);
+  if (with.where_clause) walk_expression(context, *with.where_clause);
+}
+
+void check_return(ValidationContext& context, const ReturnClause& clause) {
+  for (const ReturnItem& item : clause.items) walk_expression(context, item.expression);
+  check_duplicate_projections(context, clause.items);
+  walk_sort_items(context, clause.order_by);
+  walk_pagination(context, clause.skip, clause.limit);
+}
+
+// ---- clauses ---------------------------------------------------------------------------------
+
+void bind_reading_clause(VariableScope& scope, const ReadingClause& clause) {
+  std::visit(Overloaded{
+                 [&](const MatchClause& match) { bind_pattern(scope, match.pattern); },
+                 [&](const UnwindClause& unwind) { scope.bind_plain(unwind.variable); },
+                 [&](const ProcedureCall& call) {
+                   for (const YieldItem& item : call.yield_items) scope.bind_plain(item.variable);
+                 },
+                 [&](const CallSubquery&) {},
+             },
+             clause.node);
+}
+
+void bind_updating_clause(VariableScope& scope, const UpdatingClause& clause) {
+  std::visit(Overloaded{
+                 [&](const CreateClause& create) { bind_pattern(scope, create.pattern); },
+                 [&](const MergeClause& merge) { bind_part(scope, merge.part); },
+                 [&](const auto&) {},
+             },
+             clause.node);
+}
+
+void check_reading_clause(ValidationContext& context, const ReadingClause& clause) {
+  std::visit(Overloaded{
+                 [&](const MatchClause& match) {
+                   check_pattern(context, match.pattern);
+                   if (match.where_clause) {
+                     check_aggregate_context(context, *match.where_clause, "MATCH WHERE");
+                     walk_expression(context, *match.where_clause);
+                   }
+                   check_cartesian_product(context, match.pattern);
+                   check_match_scans(context, match);
+                 },
+                 [&](const UnwindClause& unwind) { walk_expression(context, unwind.expression); },
+                 [&](const ProcedureCall&) {},
+                 [&](const CallSubquery& subquery) { walk_query(context, *subquery.query); },
+             },
+             clause.node);
+}
+
+void check_set_item(ValidationContext& context, const SetItem& item) {
+  auto check_value = [&](const Expression& value) {
+    check_aggregate_context(context, value, "SET");
+    walk_expression(context, value);
+  };
+  std::visit(Overloaded{
+                 [&](const SetItem::Property& property) {
+                   check_property_on_variable(context, property.variable, property.keys);
+                   check_value(property.value);
+                 },
+                 [&](const SetItem::Labels& labels) { check_set_labels(context, labels.labels); },
+                 [&](const SetItem::Assign& assign) { check_value(assign.value); },
+                 [&](const SetItem::MergeAssign& assign) { check_value(assign.value); },
+             },
+             item.node);
+}
+
+void check_remove_item(ValidationContext& context, const RemoveItem& item) {
+  std::visit(Overloaded{
+                 [&](const RemoveItem::Property& property) {
+                   check_property_on_variable(context, property.variable, property.keys);
+                 },
+                 [&](const RemoveItem::Labels& labels) { check_remove_labels(context, labels.labels); },
+             },
+             item.node);
+}
+
+void check_updating_clause(ValidationContext& context, const UpdatingClause& clause);
+
+void check_foreach(ValidationContext& context, const ForeachClause& foreach) {
+  walk_expression(context, foreach.list);
+  bool inserted = context.scope.bind_temporary(foreach.variable);
+  for (const UpdatingClause& clause : foreach.body) check_updating_clause(context, clause);
+  if (inserted) context.scope.unbind(foreach.variable);
+}
+
+void check_updating_clause(ValidationContext& context, const UpdatingClause& clause) {
+  std::visit(Overloaded{
+                 [&](const CreateClause& create) { check_pattern(context, create.pattern); },
+                 [&](const MergeClause& merge) { check_element(context, merge.part.element); },
+                 [&](const SetClause& set) {
+                   for (const SetItem& item : set.items) check_set_item(context, item);
+                 },
+                 [&](const RemoveClause& remove) {
+                   for (const RemoveItem& item : remove.items) check_remove_item(context, item);
+                 },
+                 [&](const DeleteClause& remove) {
+                   for (const Expression& expression : remove.expressions) {
+                     check_aggregate_context(context, expression, "DELETE");
+                     walk_expression(context, expression);
+                   }
+                 },
+                 [&](const ForeachClause& foreach) { check_foreach(context, foreach); },
+             },
+             clause.node);
+}
+
+// ---- queries ---------------------------------------------------------------------------------
+
+void walk_query_part(ValidationContext& context, const std::vector<ReadingClause>& reading,
+                     const std::vector<UpdatingClause>& updating) {
+  for (const ReadingClause& clause : reading) bind_reading_clause(context.scope, clause);
+  for (const UpdatingClause& clause : updating) bind_updating_clause(context.scope, clause);
+  for (const ReadingClause& clause : reading) check_reading_clause(context, clause);
+  for (const UpdatingClause& clause : updating) check_updating_clause(context, clause);
+}
+
+void walk_single_query(ValidationContext& context, const SingleQuery& query) {
+  std::visit(Overloaded{
+                 [&](const SinglePartQuery& single) {
+                   walk_query_part(context, single.reading_clauses, single.updating_clauses);
+                   if (single.return_clause) check_return(context, *single.return_clause);
+                 },
+                 [&](const MultiPartQuery& multi) {
+                   for (const QueryPart& part : multi.parts) {
+                     walk_query_part(context, part.reading_clauses, part.updating_clauses);
+                     walk_with_projection(context, part.with_clause);
+                   }
+                   walk_query_part(context, multi.reading_clauses, multi.updating_clauses);
+                   if (multi.return_clause) check_return(context, *multi.return_clause);
+                 },
+             },
+             query.node);
+}
+
+}  // namespace
+
+void walk_query(ValidationContext& context, const RegularQuery& query) {
+  walk_single_query(context, query.first);
+  for (const UnionPart& branch : query.unions) {
+    VariableScope saved = context.scope;
+    context.scope.clear();
+    walk_single_query(context, branch.query);
+    context.scope = std::move(saved);
+  }
+}
+
+void walk_expression(ValidationContext& context, const Expression& expression) {
+  ExpressionWalk(context).run(expression);
+}
+
+}  // namespace qarvex

@@ -1,0 +1,214 @@
+import json
+import os
+import subprocess
+import sys
+import textwrap
+import threading
+import time
+
+import pytest
+
+from _qarvex import Qarvex, Schema, ValidationDiagnostic, ValidationResult
+
+
+@pytest.fixture
+def validator(movies):
+    return Qarvex(movies)
+
+
+def test_validator_keeps_its_own_schema_copy(movies):
+    validator = Qarvex(movies)
+    assert validator.schema is not validator.schema
+    assert validator.schema.node_labels() == movies.node_labels()
+    assert repr(validator) == "Qarvex()"
+    assert Qarvex.schema.__doc__ == "The schema this validator was constructed with."
+
+
+def test_valid_result(validator):
+    result = validator.validate("MATCH (p:Person) RETURN p.name")
+    assert result.is_valid and bool(result) and len(result) == 0
+    assert result.errors == [] and result.diagnostics == [] and result.fixed_query is None
+    assert repr(result) == "ValidationResult(is_valid=true, errors=[])"
+    assert result.to_json() == ('{"diagnostics":[],"errors":[],"fixed_query":null,"is_valid":true,'
+                                '"semantic_errors":[],"syntax_errors":[],"warnings":[]}')
+
+
+def test_syntax_error_result(validator):
+    result = validator.validate("MATCH (")
+    assert not result.is_valid and not result and len(result) == 1
+    assert result.errors == result.syntax_errors and result.semantic_errors == []
+    [diagnostic] = result.diagnostics
+    assert (diagnostic.code, diagnostic.code_name, diagnostic.severity) == ("E101", "ParseError", "error")
+    assert diagnostic.message == result.errors[0]
+    assert (diagnostic.position_line, diagnostic.position_col) == (1, 8)
+    assert diagnostic.suggestion_original is None
+    assert list(diagnostic.to_dict()) == [
+        "code", "code_name", "severity", "message", "suggestion_original",
+        "suggestion_replacement", "suggestion_description", "position_line", "position_col"]
+    decoded = json.loads(result.to_json())
+    assert decoded["diagnostics"] == [{
+        "code": "E101", "code_name": "ParseError", "severity": "error",
+        "message": diagnostic.message, "position_line": 1, "position_col": 8}]
+    assert repr(diagnostic) == (
+        f"ValidationDiagnostic(code='E101', severity='error', message='{diagnostic.message}')")
+
+
+def test_semantic_error_result(validator):
+    result = validator.validate("MATCH (n:Person) RETURN m")
+    assert result.errors == ["Variable 'm' is not bound in this scope"]
+    assert result.semantic_errors == result.errors and result.syntax_errors == []
+    assert repr(result) == ('ValidationResult(is_valid=false, '
+                            'errors=["Variable \'m\' is not bound in this scope"])')
+    [diagnostic] = result.diagnostics
+    assert diagnostic.position_line is None and diagnostic.position_col is None
+    text = result.to_json()
+    assert text.startswith('{"diagnostics":[{"code":"E501","code_name":"UnboundVariable",'
+                           '"message":"Variable \'m\' is not bound in this scope","severity":"error"}]')
+
+
+def test_lists_are_fresh(validator):
+    result = validator.validate("MATCH (n) RETURN m")
+    assert result.errors is not result.errors
+    result.errors.append("x")
+    assert len(result.errors) == 1
+    assert result.diagnostics[0] is not result.diagnostics[0]
+
+
+def test_to_dict_matches_json(validator):
+    for query in ["MATCH (n) RETURN m", "MATCH (", "RETURN 1 AS x, 2 AS x"]:
+        result = validator.validate(query)
+        as_dict = result.to_dict()
+        assert list(as_dict) == ["is_valid", "errors", "syntax_errors", "semantic_errors",
+                                 "warnings", "fixed_query", "diagnostics"]
+        decoded = json.loads(result.to_json())
+        for diagnostic in as_dict["diagnostics"]:
+            for key in [k for k, v in diagnostic.items() if v is None]:
+                del diagnostic[key]
+        assert decoded == as_dict
+
+
+def test_json_escaping(validator):
+    result = validator.validate('MATCH (n) RETURN `a"\\\t\x01\x7fé`')
+    text = result.to_json()
+    assert '\\"' in text and "\\\\" in text and "\\t" in text and "\\u0001" in text
+    assert "\x7f" in text and "é" in text
+    assert json.loads(text)["errors"] == result.errors
+
+
+def test_result_classes_are_not_instantiable():
+    for cls in (ValidationResult, ValidationDiagnostic):
+        with pytest.raises(TypeError):
+            cls()
+
+
+def test_getter_docs():
+    assert ValidationResult.errors.__doc__ == "All errors (syntax + semantic) combined."
+    assert ValidationResult.warnings.__doc__ == (
+        "Advisory warnings (not errors \u2014 query still runs, but may be slow or incorrect).")
+    assert ValidationDiagnostic.code.__doc__ == 'Short error code (e.g. "E201").'
+    assert ValidationDiagnostic.position_col.__doc__ == "1-based column number (parse errors only), or None."
+    assert Qarvex.validate_batch.__doc__.startswith(
+        "Validate multiple queries at once and return one ``ValidationResult`` per query.")
+
+
+@pytest.mark.parametrize("call,error,message", [
+    (lambda v: v.validate(1), TypeError, "argument 'query': 'int' object cannot be cast as 'str'"),
+    (lambda v: v.validate_batch("MATCH (n) RETURN n"), TypeError,
+     "argument 'queries': Can't extract `str` to `Vec`"),
+    (lambda v: v.validate_batch(5), TypeError,
+     "argument 'queries': 'int' object cannot be cast as 'Sequence'"),
+    (lambda v: v.validate_batch(["RETURN 1", 2]), TypeError,
+     "argument 'queries': 'int' object cannot be cast as 'str'"),
+    (lambda v: v.validate_batch({"a": 1}), TypeError,
+     "argument 'queries': 'dict' object cannot be cast as 'Sequence'"),
+    (lambda v: v.validate(), TypeError, "Qarvex.validate() missing 1 required positional argument: 'query'"),
+])
+def test_argument_errors(validator, call, error, message):
+    with pytest.raises(error) as caught:
+        call(validator)
+    assert str(caught.value) == message
+
+
+MIXED = [
+    "MATCH (n) RETURN n", "MATCH (", "MATCH (p:Person) RETURN p.name", "RETURN 1 AS x, 2 AS x",
+    "MATCH (a)-[r]->(b) WITH a RETURN b", "UNWIND [1, 2] AS x RETURN x", "", "RETURN $p",
+    "MATCH (n) RETURN n.name AS name ORDER BY name", "CALL db.labels()",
+]
+
+
+def test_batch_matches_single_validation(validator):
+    queries = MIXED * 40
+    batch = validator.validate_batch(queries)
+    assert len(batch) == len(queries)
+    for query, result in zip(queries, batch):
+        assert result.to_json() == validator.validate(query).to_json()
+
+
+def test_batch_edge_cases(validator):
+    assert validator.validate_batch([]) == []
+    first, second = validator.validate_batch(("MATCH (n) RETURN n", "MATCH ("))
+    assert first.is_valid and not second.is_valid
+    assert [d.code for d in second.diagnostics] == ["E101"]
+
+
+def test_concurrent_batches_from_threads(validator):
+    queries = MIXED * 100
+    expected = [r.to_json() for r in validator.validate_batch(queries)]
+    failures = []
+
+    def worker():
+        for _ in range(5):
+            got = [r.to_json() for r in validator.validate_batch(queries)]
+            if got != expected:
+                failures.append("mismatch")
+
+    threads = [threading.Thread(target=worker) for _ in range(4)]
+    for thread in threads:
+        thread.start()
+    for thread in threads:
+        thread.join(timeout=120)
+    assert not any(thread.is_alive() for thread in threads)
+    assert failures == []
+
+
+def test_batch_releases_the_gil(validator):
+    long_query = "MATCH (n:Person) WHERE " + " AND ".join(f"n.name <> 'x{i}'" for i in range(300)) + " RETURN n"
+    queries = [long_query] * 4000
+    ticks = []
+    stop = threading.Event()
+
+    def ticker():
+        while not stop.is_set():
+            ticks.append(time.perf_counter())
+            time.sleep(0.001)
+
+    thread = threading.Thread(target=ticker)
+    started = time.perf_counter()
+    thread.start()
+    validator.validate_batch(queries)
+    finished = time.perf_counter()
+    stop.set()
+    thread.join()
+    during = [t for t in ticks if started < t < finished]
+    # With the lock held for the whole batch the ticker could not run at all meanwhile.
+    assert finished - started > 0.05
+    assert len(during) >= 5
+
+
+def test_batch_after_fork():
+    code = textwrap.dedent("""
+        import os, sys
+        from _qarvex import Qarvex, Schema
+        v = Qarvex(Schema({"P": ["a"]}, {}))
+        assert len(v.validate_batch(["MATCH (n:P) RETURN n"] * 100)) == 100
+        pid = os.fork()
+        if pid == 0:
+            results = v.validate_batch(["MATCH (n:Q) RETURN n"] * 100)
+            os._exit(0 if len(results) == 100 and not results[0].is_valid else 1)
+        _, status = os.waitpid(pid, 0)
+        sys.exit(os.waitstatus_to_exitcode(status))
+    """)
+    env = dict(os.environ)
+    result = subprocess.run([sys.executable, "-W", "ignore", "-c", code], env=env, timeout=60,
+                            capture_output=True, text=True)
+    assert result.returncode == 0, result.stderr
