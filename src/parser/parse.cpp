@@ -16,7 +16,7 @@ namespace qarvex {
 // «a[a[a[...», which no memoisation prevents here.
 ParseLimits default_parse_limits(std::size_t text_size) {
   constexpr std::size_t kMaxDepth = 2500;
-  constexpr std::size_t kCallFloor = 2'000'000;
+  constexpr std::size_t kCallFloor = 200'000;
   constexpr std::size_t kCallsPerByte = 40;
   constexpr std::size_t kCallCap = 60'000'000;
   constexpr std::size_t kMaxNodes = std::size_t{1} << 23;

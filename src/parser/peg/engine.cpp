@@ -35,53 +35,11 @@ bool State::stop_at_limit() {
   return false;
 }
 
-bool State::call(Rule rule) {
-  if (++calls_ > limits_.max_calls || depth_ >= limits_.max_depth) [[unlikely]] {
-    return stop_at_limit();
-  }
-  const RuleDef& def = grammar_.rules[static_cast<std::size_t>(rule)];
-  if (def.kind == RuleKind::silent) return run_body(def);
-
-  std::size_t start = pos_;
-  std::size_t restore_mark = start == attempt_pos_ ? expected_.size() : 0;
-  bool record = !lookahead_ && !atomic_;
-  auto node = static_cast<std::uint32_t>(nodes_.size());
-  if (record) {
-    if (node >= limits_.max_nodes) [[unlikely]] return stop_at_limit();
-    nodes_.push_back({rule, static_cast<std::uint32_t>(start), 0, 0});
-  }
-  if (run_body(def)) {
-    if (record) {
-      nodes_[node].end = static_cast<std::uint32_t>(pos_);
-      nodes_[node].subtree_end = static_cast<std::uint32_t>(nodes_.size());
-    }
-    return true;
-  }
-  if (!lookahead_) track(rule, start, restore_mark);
-  if (record) nodes_.resize(node);
-  return false;
-}
-
-bool State::run_body(const RuleDef& def) {
-  ++depth_;
-  deepest_ = std::max(deepest_, depth_);
-  bool matched;
-  if (def.kind == RuleKind::atomic && !atomic_) {
-    atomic_ = true;
-    matched = def.body(*this);
-    atomic_ = false;
-  } else {
-    matched = def.body(*this);
-  }
-  --depth_;
-  return matched;
-}
-
 // Keeps the expected list for the furthest failure position. A rule whose body recorded
 // exactly one rule at the same position leaves that more specific rule in place; otherwise
 // it replaces what its body recorded there.
 void State::track(Rule rule, std::size_t pos, std::size_t restore_mark) {
-  if (atomic_ || limit_reached_) return;
+  if (limit_reached_) return;
   std::size_t recorded = pos == attempt_pos_ ? expected_.size() : 0;
   if (recorded > restore_mark && recorded - restore_mark == 1) return;
   if (pos == attempt_pos_) expected_.resize(restore_mark);

@@ -1,7 +1,9 @@
-// A backtracking PEG engine without memoisation. It knows nothing of Cypher: a grammar is a
-// table of rules (kind and body, indexed by rule id) plus a trivia matcher, and rule bodies
-// are composed from the combinators below. Every combinator either succeeds, possibly having
-// advanced the position, or fails having consumed nothing and recorded nothing.
+// A backtracking PEG engine without memoisation. It knows nothing of Cypher. A grammar gives
+// each rule a definition type (its id, its kind and its body composed from the combinators
+// below) and lists the rules in a table by id for entry at a start rule; rule references are
+// resolved at compile time, so a rule call is a direct call that the compiler may inline.
+// Every combinator either succeeds, possibly having advanced the position, or fails having
+// consumed nothing and recorded nothing.
 #pragma once
 
 #include <algorithm>
@@ -28,10 +30,12 @@ enum class RuleKind : std::uint8_t {
 
 using Matcher = bool (*)(State&);
 
+// One row of a grammar's rule table: the rule and the matcher that runs it as a rule (with
+// node recording and failure tracking, see State::run_rule).
 struct RuleDef {
   Rule id;
   RuleKind kind;
-  Matcher body;
+  Matcher run;
 };
 
 struct Grammar {
@@ -83,8 +87,14 @@ class State {
     if (calls_ > limits_.max_calls) stop_at_limit();
   }
 
-  // Runs one rule with node recording and failure tracking around its body.
-  bool call(Rule rule);
+  // Runs the rule defined by `Def` (members `id`, `kind`, `Body`): counts the call against
+  // the limits, records a node unless inside a lookahead or an atomic rule, and on failure
+  // tracks the rule for the syntax error and drops the nodes its body recorded.
+  template <typename Def>
+  bool run_rule();
+
+  // The same for a rule chosen at run time, through the grammar's table.
+  bool call(Rule rule) { return grammar_.rules[static_cast<std::size_t>(rule)].run(*this); }
 
   bool limit_reached() const { return limit_reached_; }
   // Work done so far: rule calls, and the deepest nesting of running rules.
@@ -95,7 +105,8 @@ class State {
 
  private:
   bool stop_at_limit();
-  bool run_body(const RuleDef& def);
+  template <typename Def>
+  bool run_body();
   void track(Rule rule, std::size_t pos, std::size_t restore_mark);
 
   const Grammar& grammar_;
@@ -185,10 +196,10 @@ struct Eoi {
   static bool match(State& s) { return s.at_end(); }
 };
 
-// A rule by id, run through the rule wrapper.
-template <Rule rule>
-struct R {
-  static bool match(State& s) { return s.call(rule); }
+// A reference to the rule defined by `Def`.
+template <typename Def>
+struct RuleRef {
+  static bool match(State& s) { return s.run_rule<Def>(); }
 };
 
 // Elements in order with a trivia skip between them; a failure restores position and nodes.
@@ -270,10 +281,53 @@ struct Atomic {
   }
 };
 
-// The body of a grammar rule as a plain function pointer for the rule table.
-template <typename Body>
-constexpr Matcher body_of() {
-  return &Body::match;
+// ---- The rule wrapper ----
+
+template <typename Def>
+bool State::run_body() {
+  ++depth_;
+  deepest_ = std::max(deepest_, depth_);
+  bool matched;
+  if constexpr (Def::kind == RuleKind::normal) {
+    matched = Def::Body::match(*this);
+  } else {
+    // Atomic and silent rules skip nothing inside (the trivia rules are silent).
+    bool atomic = atomic_;
+    atomic_ = true;
+    matched = Def::Body::match(*this);
+    atomic_ = atomic;
+  }
+  --depth_;
+  return matched;
+}
+
+template <typename Def>
+bool State::run_rule() {
+  if (++calls_ > limits_.max_calls || depth_ >= limits_.max_depth) [[unlikely]] {
+    return stop_at_limit();
+  }
+  if constexpr (Def::kind == RuleKind::silent) {
+    return run_body<Def>();
+  } else {
+    std::size_t start = pos_;
+    std::size_t restore_mark = start == attempt_pos_ ? expected_.size() : 0;
+    bool record = !lookahead_ && !atomic_;
+    auto node = static_cast<std::uint32_t>(nodes_.size());
+    if (record) {
+      if (node >= limits_.max_nodes) [[unlikely]] return stop_at_limit();
+      nodes_.push_back({Def::id, static_cast<std::uint32_t>(start), 0, 0});
+    }
+    if (run_body<Def>()) {
+      if (record) {
+        nodes_[node].end = static_cast<std::uint32_t>(pos_);
+        nodes_[node].subtree_end = static_cast<std::uint32_t>(nodes_.size());
+      }
+      return true;
+    }
+    if (!lookahead_ && !atomic_) track(Def::id, start, restore_mark);
+    if (record) nodes_.resize(node);
+    return false;
+  }
 }
 
 }  // namespace qarvex::peg
