@@ -57,10 +57,14 @@ ParseFailure State::take_failure() {
     failure.message = std::string(kLimitMessage);
     return failure;
   }
-  std::sort(expected_.begin(), expected_.end());
-  expected_.erase(std::unique(expected_.begin(), expected_.end()), expected_.end());
+  // The list can be long after much backtracking at one position; marking the ids seen keeps
+  // this linear.
+  std::vector<bool> seen(grammar_.rules.size());
+  for (Rule rule : expected_) seen[static_cast<std::size_t>(rule)] = true;
   failure.position = attempt_pos_;
-  failure.expected = std::move(expected_);
+  for (std::size_t id = 0; id < seen.size(); ++id) {
+    if (seen[id]) failure.expected.push_back(static_cast<Rule>(id));
+  }
   return failure;
 }
 
