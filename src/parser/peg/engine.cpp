@@ -70,11 +70,11 @@ ParseFailure State::take_failure() {
 
 ParseOutcome run(const Grammar& grammar, Rule start, std::string_view text,
                  const ParseLimits& limits) {
-  State state(grammar, text, limits);
   // Node offsets are 32-bit; a text beyond that is refused as a limit, never misread.
   if (text.size() >= std::numeric_limits<std::uint32_t>::max()) {
     return ParseFailure{0, {}, std::string(kLimitMessage)};
   }
+  State state(grammar, text, limits);
   if (state.call(start) && !state.limit_reached()) return state.take_tree();
   return state.take_failure();
 }
