@@ -55,6 +55,7 @@ struct Word {
     s.set_pos(start);
     return false;
   }
+  static constexpr std::optional<ByteSet> first_bytes() { return ILit<word>::first_bytes(); }
 };
 
 // A list of one or more elements separated by `separator`.
@@ -77,6 +78,7 @@ struct Quoted {
     s.advance(close + 1);
     return true;
   }
+  static constexpr std::optional<ByteSet> first_bytes() { return bytes_of({quote}); }
 };
 
 // The reserved words, upper case.
@@ -119,6 +121,7 @@ struct ReservedWord {
     s.advance(length);
     return true;
   }
+  static constexpr std::optional<ByteSet> first_bytes() { return Letter::first_bytes(); }
 };
 
 // Trivia: WHITESPACE*, then (COMMENT WHITESPACE*)*. An unclosed block comment is no comment.

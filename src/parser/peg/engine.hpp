@@ -10,6 +10,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string_view>
 #include <vector>
@@ -130,6 +131,29 @@ ParseOutcome run(const Grammar& grammar, Rule start, std::string_view text,
                  const ParseLimits& limits);
 
 // ---- Combinators. Each is a type with `static bool match(State&)`. ----
+//
+// A matcher that always begins by matching one byte itself (before any rule call, trivia
+// skip or charge) may also declare `static constexpr std::optional<ByteSet> first_bytes()`:
+// the bytes it can begin with. A rule whose body declares them is failed without running
+// its body when the next byte is not one of them; as the body would have failed at once
+// without recording anything, the result and the tracking are the same.
+
+using ByteSet = std::array<bool, 256>;
+
+template <typename Matcher>
+constexpr std::optional<ByteSet> first_bytes_of() {
+  if constexpr (requires { Matcher::first_bytes(); }) {
+    return Matcher::first_bytes();
+  } else {
+    return std::nullopt;
+  }
+}
+
+constexpr ByteSet bytes_of(std::initializer_list<char> chars) {
+  ByteSet set{};
+  for (char c : chars) set[static_cast<unsigned char>(c)] = true;
+  return set;
+}
 
 // A string literal usable as a template argument.
 template <std::size_t N>
@@ -140,6 +164,7 @@ struct Text {
 };
 
 constexpr char ascii_upper(char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c; }
+constexpr char ascii_lower(char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; }
 
 // "text": exact bytes.
 template <Text literal>
@@ -149,6 +174,7 @@ struct Lit {
     s.advance(literal.view().size());
     return true;
   }
+  static constexpr std::optional<ByteSet> first_bytes() { return bytes_of({literal.chars[0]}); }
 };
 
 // ^"TEXT": the same number of bytes, ASCII letters compared without regard to case.
@@ -164,6 +190,10 @@ struct ILit {
     s.advance(word.size());
     return true;
   }
+  static constexpr std::optional<ByteSet> first_bytes() {
+    char first = literal.chars[0];
+    return bytes_of({first, ascii_upper(first), ascii_lower(first)});
+  }
 };
 
 // One byte satisfying a predicate (the grammar's character classes are all ASCII).
@@ -173,6 +203,11 @@ struct CharIf {
     if (s.at_end() || !accepts(s.text()[s.pos()])) return false;
     s.advance(1);
     return true;
+  }
+  static constexpr std::optional<ByteSet> first_bytes() {
+    ByteSet set{};
+    for (int byte = 0; byte < 256; ++byte) set[byte] = accepts(static_cast<char>(byte));
+    return set;
   }
 };
 
@@ -212,12 +247,21 @@ struct Seq {
     s.restore(start);
     return false;
   }
+  static constexpr std::optional<ByteSet> first_bytes() { return first_bytes_of<First>(); }
 };
 
 // Ordered choice: the first alternative that succeeds.
 template <typename... Alternatives>
 struct Choice {
   static bool match(State& s) { return (Alternatives::match(s) || ...); }
+  static constexpr std::optional<ByteSet> first_bytes() {
+    if (!(first_bytes_of<Alternatives>() && ...)) return std::nullopt;
+    ByteSet set{};
+    for (const ByteSet& alternative : {*first_bytes_of<Alternatives>()...}) {
+      for (std::size_t byte = 0; byte < set.size(); ++byte) set[byte] |= alternative[byte];
+    }
+    return set;
+  }
 };
 
 template <typename Element>
@@ -305,6 +349,14 @@ template <typename Def>
 bool State::run_rule() {
   if (++calls_ > limits_.max_calls || depth_ >= limits_.max_depth) [[unlikely]] {
     return stop_at_limit();
+  }
+  if constexpr (constexpr auto first = first_bytes_of<typename Def::Body>(); first.has_value()) {
+    if (pos_ == text_.size() || !(*first)[static_cast<unsigned char>(text_[pos_])]) {
+      if (Def::kind != RuleKind::silent && !lookahead_ && !atomic_) {
+        track(Def::id, pos_, pos_ == attempt_pos_ ? expected_.size() : 0);
+      }
+      return false;
+    }
   }
   if constexpr (Def::kind == RuleKind::silent) {
     return run_body<Def>();
