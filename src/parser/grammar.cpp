@@ -472,7 +472,8 @@ QARVEX_RULE(keyword, normal, KeywordBody)
 #undef QARVEX_RULE
 
 constexpr std::array<RuleDef, kRuleCount> kRules = {
-#define QARVEX_RULE_ROW(name) RuleDef{Rule::name, RuleOf<Rule::name>::kind, &R<Rule::name>::match},
+#define QARVEX_RULE_ROW(name) \
+  RuleDef{RuleOf<Rule::name>::id, RuleOf<Rule::name>::kind, &R<Rule::name>::match},
     QARVEX_GRAMMAR_RULES(QARVEX_RULE_ROW)
 #undef QARVEX_RULE_ROW
 };
