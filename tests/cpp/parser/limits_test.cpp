@@ -2,6 +2,8 @@
 // queries still parse.
 #include <gtest/gtest.h>
 
+#include <pthread.h>
+
 #include <string>
 
 #include "parser/parse.hpp"
@@ -61,6 +63,27 @@ INSTANTIATE_TEST_SUITE_P(
         HostileCase{"BacktrackingOverAClosedComment",
                     "RETURN " + repeated("a[", 30) + "/*" + std::string(1 << 20, ' ') + "*/"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// The depth limit must stop nesting well before the stack of a worker thread runs out.
+TEST(Limits, DeepestNestingFitsASmallThreadStack) {
+  struct Job {
+    std::string query = "RETURN " + repeated("(", 100000) + "1" + repeated(")", 100000);
+    bool stopped = false;
+  } job;
+  auto run = [](void* argument) -> void* {
+    auto* job = static_cast<Job*>(argument);
+    job->stopped = stopped_by_limit(parse(Rule::cypher, job->query));
+    return nullptr;
+  };
+  pthread_attr_t attributes;
+  pthread_attr_init(&attributes);
+  pthread_attr_setstacksize(&attributes, 4u << 20);
+  pthread_t thread;
+  ASSERT_EQ(pthread_create(&thread, &attributes, run, &job), 0);
+  pthread_join(thread, nullptr);
+  pthread_attr_destroy(&attributes);
+  EXPECT_TRUE(job.stopped);
+}
 
 TEST(Limits, LargeRealQueriesParse) {
   std::string clauses;
