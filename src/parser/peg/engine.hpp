@@ -327,6 +327,21 @@ struct Atomic {
 
 // ---- The rule wrapper ----
 
+// Keeps the expected list for the furthest failure position. A rule whose body recorded
+// exactly one rule at the same position leaves that more specific rule in place; otherwise
+// it replaces what its body recorded there.
+inline void State::track(Rule rule, std::size_t pos, std::size_t restore_mark) {
+  if (limit_reached_) return;
+  std::size_t recorded = pos == attempt_pos_ ? expected_.size() : 0;
+  if (recorded > restore_mark && recorded - restore_mark == 1) return;
+  if (pos == attempt_pos_) expected_.resize(restore_mark);
+  if (pos > attempt_pos_) {
+    expected_.clear();
+    attempt_pos_ = pos;
+  }
+  if (pos == attempt_pos_) expected_.push_back(rule);
+}
+
 template <typename Def>
 bool State::run_body() {
   ++depth_;
