@@ -1,6 +1,7 @@
-// The Cypher grammar. Each rule body is one combinator expression; the rule table at the end
-// gives every rule its kind and body in id order. Alternatives are tried in the order written,
-// which decides what is accepted, so they must not be reordered.
+// The Cypher grammar. Each rule body is one combinator expression; the definitions at the end
+// give every rule its kind and body, and the table after them lists the rules in id order.
+// Alternatives are tried in the order written, which decides what is accepted, so they must
+// not be reordered.
 
 #include "parser/grammar.hpp"
 
@@ -352,12 +353,13 @@ using IdentifierBody =
 using BacktickIdentifierBody = Quoted<'`'>;
 using KeywordBody = ReservedWord;
 
-#define QARVEX_RULE(name, rule_kind, body)             \
-  template <>                                          \
-  struct RuleOf<Rule::name> {                          \
-    static constexpr Rule id = Rule::name;             \
+// One definition per rule, in id order.
+#define QARVEX_RULE(name, rule_kind, body)                \
+  template <>                                             \
+  struct RuleOf<Rule::name> {                             \
+    static constexpr Rule id = Rule::name;                \
     static constexpr RuleKind kind = RuleKind::rule_kind; \
-    using Body = body;                                 \
+    using Body = body;                                    \
   };
 
 QARVEX_RULE(EOI, normal, EoiBody)
