@@ -411,7 +411,7 @@ Expression Steps::shortest_path(ParseNode node) {
   }
   PatternElement element;
   element.start = node_pattern(*start);
-  chain(node, true, element);
+  chain(node, element);
   return expr::ShortestPath{Box<PatternElement>(std::move(element)), all};
 }
 
@@ -425,12 +425,12 @@ Expression Steps::case_expression(ParseNode node) {
   for (ParseNode child : node.children()) {
     std::string_view before = trim(gaps[index++]);
     Box<Expression> value = boxed(expression(child));
-    if (ends_with(before, "WHEN")) {
+    if (before.ends_with("WHEN")) {
       pending_when = std::move(value);
-    } else if (ends_with(before, "THEN")) {
+    } else if (before.ends_with("THEN")) {
       result.alternatives.push_back({std::move(pending_when), std::move(value)});
       pending_when = Box<Expression>();
-    } else if (ends_with(before, "ELSE")) {
+    } else if (before.ends_with("ELSE")) {
       result.default_value = std::move(value);
     } else {
       result.subject = std::move(value);

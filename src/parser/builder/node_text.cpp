@@ -90,10 +90,6 @@ bool contains(std::string_view text, std::string_view word) {
   return text.find(word) != std::string_view::npos;
 }
 
-bool starts_with(std::string_view text, std::string_view word) { return text.starts_with(word); }
-
-bool ends_with(std::string_view text, std::string_view word) { return text.ends_with(word); }
-
 std::string_view trim(std::string_view text) {
   while (!text.empty() && is_white_space(text.front())) text.remove_prefix(1);
   while (!text.empty() && is_white_space(text.back())) text.remove_suffix(1);

@@ -30,8 +30,6 @@ std::string text_without_comments(ParseNode node);
 bool starts_with_keyword(std::string_view text, std::string_view word);
 
 bool contains(std::string_view text, std::string_view word);
-bool starts_with(std::string_view text, std::string_view word);
-bool ends_with(std::string_view text, std::string_view word);
 std::string_view trim(std::string_view text);
 
 }  // namespace qarvex
