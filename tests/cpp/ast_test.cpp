@@ -1,6 +1,7 @@
 #include "parser/ast.hpp"
 
 #include <gtest/gtest.h>
+#include <pthread.h>
 
 namespace qarvex {
 namespace {
@@ -27,16 +28,34 @@ Expression not_and_postfix_chain(std::size_t depth) {
   return chain;
 }
 
+// Runs `body` on a thread with a 256 KiB stack: any recursion along a 100 000-deep chain
+// would overflow it, whatever the optimiser does with the frames.
+void on_small_stack(void (*body)()) {
+  pthread_attr_t attributes;
+  pthread_attr_init(&attributes);
+  pthread_attr_setstacksize(&attributes, 256 * 1024);
+  pthread_t thread;
+  auto run = [](void* argument) -> void* {
+    reinterpret_cast<void (*)()>(argument)();
+    return nullptr;
+  };
+  ASSERT_EQ(pthread_create(&thread, &attributes, run, reinterpret_cast<void*>(body)), 0);
+  pthread_join(thread, nullptr);
+  pthread_attr_destroy(&attributes);
+}
+
 TEST(Ast, DeepChainsCopyCompareAndReleaseWithoutRecursion) {
-  constexpr std::size_t kDepth = 100'000;
-  for (Expression (*make)(std::size_t) : {&left_chain, &not_and_postfix_chain}) {
-    Expression original = make(kDepth);
-    Expression copy = original;
-    EXPECT_TRUE(copy == original);
-    Box<Expression> boxed_copy = boxed(copy);
-    Box<Expression> second(boxed_copy);
-    EXPECT_TRUE(*second == original);
-  }  // every tree is released here
+  on_small_stack([] {
+    constexpr std::size_t kDepth = 100'000;
+    for (Expression (*make)(std::size_t) : {&left_chain, &not_and_postfix_chain}) {
+      Expression original = make(kDepth);
+      Expression copy = original;
+      EXPECT_TRUE(copy == original);
+      Box<Expression> boxed_copy = boxed(copy);
+      Box<Expression> second(boxed_copy);
+      EXPECT_TRUE(*second == original);
+    }  // every tree is released here
+  });
 }
 
 TEST(Ast, DeepCopyIsIndependentOfTheOriginal) {

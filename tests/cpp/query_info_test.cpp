@@ -2,6 +2,7 @@
 #include "parser/query_info.hpp"
 
 #include <gtest/gtest.h>
+#include <pthread.h>
 
 #include "parser/builder/build.hpp"
 
@@ -36,14 +37,25 @@ TEST(QueryInfo, ExistsWithAQueryWalksTheQuery) {
 }
 
 TEST(QueryInfo, DeepChainIsWalkedWithoutRecursion) {
-  Expression chain = expr::Variable{"n"};
-  for (int i = 0; i < 100'000; ++i) {
-    chain = expr::And{boxed(std::move(chain)),
-                      boxed(expr::PropertyLookup{boxed(expr::Variable{"n"}),
-                                                 i % 2 ? "odd" : "even"})};
-  }
-  QueryNames names = collect_query_info(returning(std::move(chain)));
-  EXPECT_EQ(names.properties, (Names{"even", "odd"}));
+  // On a 256 KiB stack, so that a recursive walk of the chain could not pass.
+  pthread_attr_t attributes;
+  pthread_attr_init(&attributes);
+  pthread_attr_setstacksize(&attributes, 256 * 1024);
+  pthread_t thread;
+  auto walk = [](void*) -> void* {
+    Expression chain = expr::Variable{"n"};
+    for (int i = 0; i < 100'000; ++i) {
+      chain = expr::And{boxed(std::move(chain)),
+                        boxed(expr::PropertyLookup{boxed(expr::Variable{"n"}),
+                                                   i % 2 ? "odd" : "even"})};
+    }
+    QueryNames names = collect_query_info(returning(std::move(chain)));
+    EXPECT_EQ(names.properties, (Names{"even", "odd"}));
+    return nullptr;
+  };
+  ASSERT_EQ(pthread_create(&thread, &attributes, walk, nullptr), 0);
+  pthread_join(thread, nullptr);
+  pthread_attr_destroy(&attributes);
 }
 
 }  // namespace
