@@ -270,12 +270,14 @@ Expression* clone_node(const Expression& node) {
 }
 
 void release_node(Expression* node) noexcept {
-  std::vector<Expression*> pending{node};
-  while (!pending.empty()) {
-    Expression* next = pending.back();
-    pending.pop_back();
+  // The work list only allocates once a node with children turns up; leaves cost nothing.
+  std::vector<Expression*> pending;
+  for (Expression* next = node;;) {
     detach_expressions(next->node, pending);
     delete next;
+    if (pending.empty()) return;
+    next = pending.back();
+    pending.pop_back();
   }
 }
 

@@ -548,6 +548,8 @@ struct Query {
   QARVEX_AST_FIELDS(Query, node)
 };
 
+#undef QARVEX_AST_FIELDS
+
 // Structural equality, without recursion along expression chains.
 bool operator==(const Expression& a, const Expression& b);
 bool operator==(const Query& a, const Query& b);

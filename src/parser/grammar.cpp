@@ -1,6 +1,7 @@
-// The Cypher grammar. Each rule body is one combinator expression; the rule table at the end
-// gives every rule its kind and body in id order. Alternatives are tried in the order written,
-// which decides what is accepted, so they must not be reordered.
+// The Cypher grammar. Each rule body is one combinator expression; the definitions at the end
+// give every rule its kind and body, and the table after them lists the rules in id order.
+// Alternatives are tried in the order written, which decides what is accepted, so they must
+// not be reordered.
 
 #include "parser/grammar.hpp"
 
@@ -13,6 +14,19 @@ namespace qarvex {
 namespace {
 
 using namespace peg;
+
+// Every rule's definition (id, kind, body) is a specialisation of RuleOf, given at the end of
+// this file; bodies refer to rules through R before those definitions are complete.
+template <Rule rule>
+struct RuleOf;
+#define QARVEX_DECLARE_RULE(name) \
+  template <>                     \
+  struct RuleOf<Rule::name>;
+QARVEX_GRAMMAR_RULES(QARVEX_DECLARE_RULE)
+#undef QARVEX_DECLARE_RULE
+
+template <Rule rule>
+using R = RuleRef<RuleOf<rule>>;
 
 constexpr bool is_letter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 constexpr bool is_digit(char c) { return c >= '0' && c <= '9'; }
@@ -42,6 +56,7 @@ struct Word {
     s.set_pos(start);
     return false;
   }
+  static constexpr std::optional<ByteSet> first_bytes() { return ILit<word>::first_bytes(); }
 };
 
 // A list of one or more elements separated by `separator`.
@@ -64,6 +79,7 @@ struct Quoted {
     s.advance(close + 1);
     return true;
   }
+  static constexpr std::optional<ByteSet> first_bytes() { return bytes_of({quote}); }
 };
 
 // The reserved words, upper case.
@@ -106,6 +122,7 @@ struct ReservedWord {
     s.advance(length);
     return true;
   }
+  static constexpr std::optional<ByteSet> first_bytes() { return Letter::first_bytes(); }
 };
 
 // Trivia: WHITESPACE*, then (COMMENT WHITESPACE*)*. An unclosed block comment is no comment.
@@ -140,9 +157,9 @@ bool skip_trivia(State& s) {
 
 // ---- Trivia and whole input ----
 using EoiBody = Eoi;
-using WhitespaceBody = Atomic<WhiteSpace>;
-using CommentBody = Atomic<Choice<Seq<Lit<"//">, Star<Seq<Not<Lit<"\n">>, Any>>, Opt<Lit<"\n">>>,
-                                  Seq<Lit<"/*">, Star<Seq<Not<Lit<"*/">>, Any>>, Lit<"*/">>>>;
+using WhitespaceBody = WhiteSpace;
+using CommentBody = Choice<Seq<Lit<"//">, Star<Seq<Not<Lit<"\n">>, Any>>, Opt<Lit<"\n">>>,
+                           Seq<Lit<"/*">, Star<Seq<Not<Lit<"*/">>, Any>>, Lit<"*/">>>;
 using CypherBody = Seq<Soi, R<Rule::statement>, Opt<Lit<";">>, R<Rule::EOI>>;
 using StatementBody = Choice<R<Rule::regular_query>, R<Rule::standalone_call>>;
 
@@ -336,125 +353,131 @@ using IdentifierBody =
 using BacktickIdentifierBody = Quoted<'`'>;
 using KeywordBody = ReservedWord;
 
-template <Rule id, RuleKind kind, typename Body>
-constexpr RuleDef def() {
-  return {id, kind, &Body::match};
-}
+// One definition per rule, in id order.
+#define QARVEX_RULE(name, rule_kind, body)                \
+  template <>                                             \
+  struct RuleOf<Rule::name> {                             \
+    static constexpr Rule id = Rule::name;                \
+    static constexpr RuleKind kind = RuleKind::rule_kind; \
+    using Body = body;                                    \
+  };
 
-constexpr RuleKind N = RuleKind::normal;
-constexpr RuleKind A = RuleKind::atomic;
-constexpr RuleKind S = RuleKind::silent;
+QARVEX_RULE(EOI, normal, EoiBody)
+QARVEX_RULE(WHITESPACE, silent, WhitespaceBody)
+QARVEX_RULE(COMMENT, silent, CommentBody)
+QARVEX_RULE(cypher, normal, CypherBody)
+QARVEX_RULE(statement, normal, StatementBody)
+QARVEX_RULE(regular_query, normal, RegularQueryBody)
+QARVEX_RULE(union_clause, normal, UnionClauseBody)
+QARVEX_RULE(single_query, normal, SingleQueryBody)
+QARVEX_RULE(single_part_query, normal, SinglePartQueryBody)
+QARVEX_RULE(multi_part_query, normal, MultiPartQueryBody)
+QARVEX_RULE(reading_clause, normal, ReadingClauseBody)
+QARVEX_RULE(call_subquery, normal, CallSubqueryBody)
+QARVEX_RULE(match_clause, normal, MatchClauseBody)
+QARVEX_RULE(unwind_clause, normal, UnwindClauseBody)
+QARVEX_RULE(in_query_call, normal, ProcedureCallBody)
+QARVEX_RULE(standalone_call, normal, ProcedureCallBody)
+QARVEX_RULE(explicit_procedure_invocation, normal, ExplicitProcedureInvocationBody)
+QARVEX_RULE(procedure_name, atomic, ProcedureNameBody)
+QARVEX_RULE(yield_items, normal, YieldItemsBody)
+QARVEX_RULE(yield_item, normal, YieldItemBody)
+QARVEX_RULE(procedure_result_field, atomic, ProcedureResultFieldBody)
+QARVEX_RULE(updating_clause, normal, UpdatingClauseBody)
+QARVEX_RULE(foreach_clause, normal, ForeachClauseBody)
+QARVEX_RULE(create_clause, normal, CreateClauseBody)
+QARVEX_RULE(merge_clause, normal, MergeClauseBody)
+QARVEX_RULE(on_match_or_create, normal, OnMatchOrCreateBody)
+QARVEX_RULE(set_clause, normal, SetClauseBody)
+QARVEX_RULE(set_item, normal, SetItemBody)
+QARVEX_RULE(remove_clause, normal, RemoveClauseBody)
+QARVEX_RULE(remove_item, normal, RemoveItemBody)
+QARVEX_RULE(delete_clause, normal, DeleteClauseBody)
+QARVEX_RULE(with_clause, normal, WithClauseBody)
+QARVEX_RULE(return_clause, normal, ReturnClauseBody)
+QARVEX_RULE(return_body, normal, ReturnBodyBody)
+QARVEX_RULE(return_items, normal, ReturnItemsBody)
+QARVEX_RULE(return_item, normal, ReturnItemBody)
+QARVEX_RULE(order_clause, normal, OrderClauseBody)
+QARVEX_RULE(sort_item, normal, SortItemBody)
+QARVEX_RULE(skip_clause, normal, SkipClauseBody)
+QARVEX_RULE(limit_clause, normal, LimitClauseBody)
+QARVEX_RULE(where_clause, normal, WhereClauseBody)
+QARVEX_RULE(pattern, normal, PatternBody)
+QARVEX_RULE(pattern_part, normal, PatternPartBody)
+QARVEX_RULE(pattern_element, normal, PatternElementBody)
+QARVEX_RULE(node_pattern, normal, NodePatternBody)
+QARVEX_RULE(node_labels, normal, NodeLabelsBody)
+QARVEX_RULE(label_name, atomic, LabelNameBody)
+QARVEX_RULE(relationship_pattern, normal, RelationshipPatternBody)
+QARVEX_RULE(left_arrow, normal, LeftArrowBody)
+QARVEX_RULE(right_arrow, normal, RightArrowBody)
+QARVEX_RULE(rel_types, normal, RelTypesBody)
+QARVEX_RULE(rel_type_name, atomic, RelTypeNameBody)
+QARVEX_RULE(range_literal, normal, RangeLiteralBody)
+QARVEX_RULE(properties, normal, PropertiesBody)
+QARVEX_RULE(expression, normal, ExpressionBody)
+QARVEX_RULE(or_kw, atomic, OrKwBody)
+QARVEX_RULE(xor_kw, atomic, XorKwBody)
+QARVEX_RULE(and_kw, atomic, AndKwBody)
+QARVEX_RULE(not_kw, atomic, NotKwBody)
+QARVEX_RULE(or_expr, normal, OrExprBody)
+QARVEX_RULE(xor_expr, normal, XorExprBody)
+QARVEX_RULE(and_expr, normal, AndExprBody)
+QARVEX_RULE(not_expr, normal, NotExprBody)
+QARVEX_RULE(comparison_expr, normal, ComparisonExprBody)
+QARVEX_RULE(comparison_op, normal, ComparisonOpBody)
+QARVEX_RULE(add_sub_expr, normal, AddSubExprBody)
+QARVEX_RULE(mul_div_expr, normal, MulDivExprBody)
+QARVEX_RULE(mod_expr, normal, ModExprBody)
+QARVEX_RULE(power_expr, normal, PowerExprBody)
+QARVEX_RULE(unary_expr, normal, UnaryExprBody)
+QARVEX_RULE(postfix_expr, normal, PostfixExprBody)
+QARVEX_RULE(null_check_op, atomic, NullCheckOpBody)
+QARVEX_RULE(postfix_op, normal, PostfixOpBody)
+QARVEX_RULE(property_lookup, normal, PropertyLookupBody)
+QARVEX_RULE(subscript_op, normal, SubscriptOpBody)
+QARVEX_RULE(list_slice_op, normal, ListSliceOpBody)
+QARVEX_RULE(atom, normal, AtomBody)
+QARVEX_RULE(parenthesized_expr, normal, ParenthesizedExprBody)
+QARVEX_RULE(count_star, normal, CountStarBody)
+QARVEX_RULE(function_invocation, normal, FunctionInvocationBody)
+QARVEX_RULE(function_name, atomic, FunctionNameBody)
+QARVEX_RULE(namespace_, atomic, NamespaceBody)
+QARVEX_RULE(reduce_expression, normal, ReduceExpressionBody)
+QARVEX_RULE(shortest_path_call, normal, ShortestPathCallBody)
+QARVEX_RULE(case_expression, normal, CaseExpressionBody)
+QARVEX_RULE(list_comprehension, normal, ListComprehensionBody)
+QARVEX_RULE(filter_expression, normal, FilterExpressionBody)
+QARVEX_RULE(id_in_coll, normal, IdInCollBody)
+QARVEX_RULE(quantifier_expression, normal, QuantifierExpressionBody)
+QARVEX_RULE(exists_subquery, normal, ExistsSubqueryBody)
+QARVEX_RULE(pattern_comprehension, normal, PatternComprehensionBody)
+QARVEX_RULE(count_subquery, normal, CountSubqueryBody)
+QARVEX_RULE(collect_subquery, normal, CollectSubqueryBody)
+QARVEX_RULE(literal, normal, LiteralBody)
+QARVEX_RULE(integer_literal, atomic, IntegerLiteralBody)
+QARVEX_RULE(float_literal, atomic, FloatLiteralBody)
+QARVEX_RULE(string_literal, atomic, StringLiteralBody)
+QARVEX_RULE(boolean_literal, normal, BooleanLiteralBody)
+QARVEX_RULE(null_literal, normal, NullLiteralBody)
+QARVEX_RULE(list_literal, normal, ListLiteralBody)
+QARVEX_RULE(map_literal, normal, MapLiteralBody)
+QARVEX_RULE(property_key_value_pair, normal, PropertyKeyValuePairBody)
+QARVEX_RULE(property_key_name, atomic, PropertyKeyNameBody)
+QARVEX_RULE(property_expression, normal, PropertyExpressionBody)
+QARVEX_RULE(parameter, atomic, ParameterBody)
+QARVEX_RULE(variable, atomic, VariableBody)
+QARVEX_RULE(identifier, atomic, IdentifierBody)
+QARVEX_RULE(backtick_identifier, atomic, BacktickIdentifierBody)
+QARVEX_RULE(keyword, normal, KeywordBody)
+#undef QARVEX_RULE
 
 constexpr std::array<RuleDef, kRuleCount> kRules = {
-    def<Rule::EOI, N, EoiBody>(),
-    def<Rule::WHITESPACE, S, WhitespaceBody>(),
-    def<Rule::COMMENT, S, CommentBody>(),
-    def<Rule::cypher, N, CypherBody>(),
-    def<Rule::statement, N, StatementBody>(),
-    def<Rule::regular_query, N, RegularQueryBody>(),
-    def<Rule::union_clause, N, UnionClauseBody>(),
-    def<Rule::single_query, N, SingleQueryBody>(),
-    def<Rule::single_part_query, N, SinglePartQueryBody>(),
-    def<Rule::multi_part_query, N, MultiPartQueryBody>(),
-    def<Rule::reading_clause, N, ReadingClauseBody>(),
-    def<Rule::call_subquery, N, CallSubqueryBody>(),
-    def<Rule::match_clause, N, MatchClauseBody>(),
-    def<Rule::unwind_clause, N, UnwindClauseBody>(),
-    def<Rule::in_query_call, N, ProcedureCallBody>(),
-    def<Rule::standalone_call, N, ProcedureCallBody>(),
-    def<Rule::explicit_procedure_invocation, N, ExplicitProcedureInvocationBody>(),
-    def<Rule::procedure_name, A, ProcedureNameBody>(),
-    def<Rule::yield_items, N, YieldItemsBody>(),
-    def<Rule::yield_item, N, YieldItemBody>(),
-    def<Rule::procedure_result_field, A, ProcedureResultFieldBody>(),
-    def<Rule::updating_clause, N, UpdatingClauseBody>(),
-    def<Rule::foreach_clause, N, ForeachClauseBody>(),
-    def<Rule::create_clause, N, CreateClauseBody>(),
-    def<Rule::merge_clause, N, MergeClauseBody>(),
-    def<Rule::on_match_or_create, N, OnMatchOrCreateBody>(),
-    def<Rule::set_clause, N, SetClauseBody>(),
-    def<Rule::set_item, N, SetItemBody>(),
-    def<Rule::remove_clause, N, RemoveClauseBody>(),
-    def<Rule::remove_item, N, RemoveItemBody>(),
-    def<Rule::delete_clause, N, DeleteClauseBody>(),
-    def<Rule::with_clause, N, WithClauseBody>(),
-    def<Rule::return_clause, N, ReturnClauseBody>(),
-    def<Rule::return_body, N, ReturnBodyBody>(),
-    def<Rule::return_items, N, ReturnItemsBody>(),
-    def<Rule::return_item, N, ReturnItemBody>(),
-    def<Rule::order_clause, N, OrderClauseBody>(),
-    def<Rule::sort_item, N, SortItemBody>(),
-    def<Rule::skip_clause, N, SkipClauseBody>(),
-    def<Rule::limit_clause, N, LimitClauseBody>(),
-    def<Rule::where_clause, N, WhereClauseBody>(),
-    def<Rule::pattern, N, PatternBody>(),
-    def<Rule::pattern_part, N, PatternPartBody>(),
-    def<Rule::pattern_element, N, PatternElementBody>(),
-    def<Rule::node_pattern, N, NodePatternBody>(),
-    def<Rule::node_labels, N, NodeLabelsBody>(),
-    def<Rule::label_name, A, LabelNameBody>(),
-    def<Rule::relationship_pattern, N, RelationshipPatternBody>(),
-    def<Rule::left_arrow, N, LeftArrowBody>(),
-    def<Rule::right_arrow, N, RightArrowBody>(),
-    def<Rule::rel_types, N, RelTypesBody>(),
-    def<Rule::rel_type_name, A, RelTypeNameBody>(),
-    def<Rule::range_literal, N, RangeLiteralBody>(),
-    def<Rule::properties, N, PropertiesBody>(),
-    def<Rule::expression, N, ExpressionBody>(),
-    def<Rule::or_kw, A, OrKwBody>(),
-    def<Rule::xor_kw, A, XorKwBody>(),
-    def<Rule::and_kw, A, AndKwBody>(),
-    def<Rule::not_kw, A, NotKwBody>(),
-    def<Rule::or_expr, N, OrExprBody>(),
-    def<Rule::xor_expr, N, XorExprBody>(),
-    def<Rule::and_expr, N, AndExprBody>(),
-    def<Rule::not_expr, N, NotExprBody>(),
-    def<Rule::comparison_expr, N, ComparisonExprBody>(),
-    def<Rule::comparison_op, N, ComparisonOpBody>(),
-    def<Rule::add_sub_expr, N, AddSubExprBody>(),
-    def<Rule::mul_div_expr, N, MulDivExprBody>(),
-    def<Rule::mod_expr, N, ModExprBody>(),
-    def<Rule::power_expr, N, PowerExprBody>(),
-    def<Rule::unary_expr, N, UnaryExprBody>(),
-    def<Rule::postfix_expr, N, PostfixExprBody>(),
-    def<Rule::null_check_op, A, NullCheckOpBody>(),
-    def<Rule::postfix_op, N, PostfixOpBody>(),
-    def<Rule::property_lookup, N, PropertyLookupBody>(),
-    def<Rule::subscript_op, N, SubscriptOpBody>(),
-    def<Rule::list_slice_op, N, ListSliceOpBody>(),
-    def<Rule::atom, N, AtomBody>(),
-    def<Rule::parenthesized_expr, N, ParenthesizedExprBody>(),
-    def<Rule::count_star, N, CountStarBody>(),
-    def<Rule::function_invocation, N, FunctionInvocationBody>(),
-    def<Rule::function_name, A, FunctionNameBody>(),
-    def<Rule::namespace_, A, NamespaceBody>(),
-    def<Rule::reduce_expression, N, ReduceExpressionBody>(),
-    def<Rule::shortest_path_call, N, ShortestPathCallBody>(),
-    def<Rule::case_expression, N, CaseExpressionBody>(),
-    def<Rule::list_comprehension, N, ListComprehensionBody>(),
-    def<Rule::filter_expression, N, FilterExpressionBody>(),
-    def<Rule::id_in_coll, N, IdInCollBody>(),
-    def<Rule::quantifier_expression, N, QuantifierExpressionBody>(),
-    def<Rule::exists_subquery, N, ExistsSubqueryBody>(),
-    def<Rule::pattern_comprehension, N, PatternComprehensionBody>(),
-    def<Rule::count_subquery, N, CountSubqueryBody>(),
-    def<Rule::collect_subquery, N, CollectSubqueryBody>(),
-    def<Rule::literal, N, LiteralBody>(),
-    def<Rule::integer_literal, A, IntegerLiteralBody>(),
-    def<Rule::float_literal, A, FloatLiteralBody>(),
-    def<Rule::string_literal, A, StringLiteralBody>(),
-    def<Rule::boolean_literal, N, BooleanLiteralBody>(),
-    def<Rule::null_literal, N, NullLiteralBody>(),
-    def<Rule::list_literal, N, ListLiteralBody>(),
-    def<Rule::map_literal, N, MapLiteralBody>(),
-    def<Rule::property_key_value_pair, N, PropertyKeyValuePairBody>(),
-    def<Rule::property_key_name, A, PropertyKeyNameBody>(),
-    def<Rule::property_expression, N, PropertyExpressionBody>(),
-    def<Rule::parameter, A, ParameterBody>(),
-    def<Rule::variable, A, VariableBody>(),
-    def<Rule::identifier, A, IdentifierBody>(),
-    def<Rule::backtick_identifier, A, BacktickIdentifierBody>(),
-    def<Rule::keyword, N, KeywordBody>(),
+#define QARVEX_RULE_ROW(name) \
+  RuleDef{RuleOf<Rule::name>::id, RuleOf<Rule::name>::kind, &R<Rule::name>::match},
+    QARVEX_GRAMMAR_RULES(QARVEX_RULE_ROW)
+#undef QARVEX_RULE_ROW
 };
 
 constexpr bool rules_in_id_order() {

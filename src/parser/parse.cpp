@@ -7,18 +7,21 @@
 
 namespace qarvex {
 
-// Nesting: an expression in parentheses costs about fifteen nested rules, so this allows
-// more than 150 levels of parentheses, lists or subqueries (real queries stay below 50), while
-// the deepest stack stays near half a megabyte.
-// Calls: ordinary text takes about 4 rule calls per byte and rarely more than 20; the budget
-// allows twice the worst of those, a floor for short texts, and a cap that keeps any parse
-// within about a second. It stops the exponential backtracking of nested constructs such as
-// «a[a[a[...», which no memoisation prevents here.
+// Nesting: an expression in parentheses costs about fifteen nested rules, so the depth limit
+// allows more than 150 levels of parentheses, lists or subqueries (the deepest real query
+// seen needs 650 rules), with about 250 KiB of stack at the deepest.
+// Calls: real queries take about 4 rule calls per byte, and short ones never more than a few
+// thousand in all; the budget gives ten times that per byte, a floor for short texts, and a
+// cap that keeps the slowest parse (much backtracking over deep nesting) near a second while
+// ordinary text of three megabytes still fits. It is what stops the exponential backtracking
+// of nested constructs such as «a[a[a[...» or «all(x IN all(x IN ...», which no memoisation
+// prevents here. Long scans (comments, strings, repetitions) are charged to it as well.
+// Nodes: 16 bytes each, so the node record stays within 128 MiB.
 ParseLimits default_parse_limits(std::size_t text_size) {
   constexpr std::size_t kMaxDepth = 2500;
-  constexpr std::size_t kCallFloor = 2'000'000;
+  constexpr std::size_t kCallFloor = 200'000;
   constexpr std::size_t kCallsPerByte = 40;
-  constexpr std::size_t kCallCap = 60'000'000;
+  constexpr std::size_t kCallCap = 12'000'000;
   constexpr std::size_t kMaxNodes = std::size_t{1} << 23;
   std::size_t calls = std::clamp(kCallsPerByte * text_size, kCallFloor, kCallCap);
   return {kMaxDepth, calls, kMaxNodes};

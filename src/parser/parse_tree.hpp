@@ -102,7 +102,8 @@ class ParseTree {
  public:
   ParseTree(std::string_view text, std::vector<NodeRecord> nodes)
       : text_(text), nodes_(std::move(nodes)) {}
-  // Handles point back at their tree, so a tree stays where it was built.
+  // Handles point back at their tree: moving a tree leaves earlier handles dangling, so take
+  // handles only once the tree is where it stays (e.g. inside the ParseOutcome).
   ParseTree(ParseTree&&) = default;
   ParseTree& operator=(ParseTree&&) = default;
   ParseTree(const ParseTree&) = delete;

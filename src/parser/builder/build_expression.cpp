@@ -41,10 +41,53 @@ char operator_in(std::string_view gap) {
   return trimmed.empty() ? '\0' : trimmed.front();
 }
 
+// The only child of `node`, if it has exactly one.
+std::optional<ParseNode> only_child(ParseNode node) {
+  ChildRange children = node.children();
+  auto it = children.begin();
+  if (it == children.end()) return std::nullopt;
+  ParseNode child = *it;
+  return ++it == children.end() ? std::optional<ParseNode>(child) : std::nullopt;
+}
+
+// Every expression descends through all precedence levels, and most levels hold just one
+// operand, which is then the level's whole value. Such levels are passed over in one loop;
+// the steps below handle every level that has an operator, a keyword or an unusual shape,
+// so the result is the same as building each level in turn.
+ParseNode skip_single_operand_levels(ParseNode node) {
+  for (;;) {
+    Rule rule = node.rule();
+    std::optional<ParseNode> next;
+    if (rule == Rule::expression) {
+      next = node.first_child();
+    } else if (rule == Rule::or_expr || rule == Rule::xor_expr || rule == Rule::and_expr ||
+               rule == Rule::comparison_expr || rule == Rule::add_sub_expr ||
+               rule == Rule::mul_div_expr || rule == Rule::mod_expr ||
+               rule == Rule::power_expr || rule == Rule::postfix_expr) {
+      next = only_child(node);
+      if (next && (next->rule() == Rule::or_kw || next->rule() == Rule::xor_kw ||
+                   next->rule() == Rule::and_kw)) {
+        next.reset();
+      }
+    } else if (rule == Rule::not_expr) {
+      next = only_child(node);
+      if (next && next->rule() != Rule::comparison_expr) next.reset();
+    } else if (rule == Rule::unary_expr) {
+      next = only_child(node);
+      if (next && (next->rule() != Rule::postfix_expr || node.text().starts_with('-'))) {
+        next.reset();
+      }
+    }
+    if (!next) return node;
+    node = *next;
+  }
+}
+
 }  // namespace
 
 Expression Steps::expression(ParseNode node) {
   if (failed()) return {};
+  node = skip_single_operand_levels(node);
   switch (node.rule()) {
     case Rule::expression:
       return first_expression(node, "Empty expression");
@@ -80,21 +123,25 @@ Expression Steps::expression(ParseNode node) {
   }
 }
 
+// Most levels hold a single operand; it is built in place and handed straight up, so the
+// many precedence levels of an expression cost no copies.
 template <typename Operator>
 Expression Steps::fold(ParseNode node, std::optional<Rule> keyword,
                        std::string_view empty_message) {
-  std::optional<Expression> folded;
-  for (ParseNode child : node.children()) {
-    if (keyword && child.rule() == *keyword) continue;
-    Expression operand = expression(child);
-    folded = folded ? Expression(Operator{boxed(std::move(*folded)), boxed(std::move(operand))})
-                    : std::move(operand);
-  }
-  if (!folded) {
+  auto is_operand = [&](ParseNode child) { return !keyword || child.rule() != *keyword; };
+  ChildRange children = node.children();
+  auto it = children.begin();
+  while (it != children.end() && !is_operand(*it)) ++it;
+  if (it == children.end()) {
     fail(std::string(empty_message));
     return {};
   }
-  return std::move(*folded);
+  Expression folded = expression(*it);
+  for (++it; it != children.end(); ++it) {
+    if (!is_operand(*it)) continue;
+    folded = Operator{boxed(std::move(folded)), boxed(expression(*it))};
+  }
+  return folded;
 }
 
 Expression Steps::not_expr(ParseNode node) {
@@ -148,21 +195,20 @@ Expression Steps::comparison_expr(ParseNode node) {
 // add_sub_expr and mul_div_expr: the operator between two operands is a literal of the rule,
 // read from the gap between them.
 Expression Steps::arithmetic(ParseNode node, std::string_view empty_message) {
+  ChildRange children = node.children();
+  auto it = children.begin();
+  if (it == children.end()) {
+    fail(std::string(empty_message));
+    return {};
+  }
+  Expression folded = expression(*it);
+  if (++it == children.end()) return folded;
   bool additive = node.rule() == Rule::add_sub_expr;
-  std::optional<Expression> folded;
-  std::vector<std::string> gaps;
-  std::size_t index = 0;
-  for (ParseNode child : node.children()) {
-    Expression operand = expression(child);
-    if (!folded) {
-      folded = std::move(operand);
-      ++index;
-      continue;
-    }
-    if (gaps.empty()) gaps = keyword_gaps(node);
-    char op = operator_in(gaps[index++]);
-    Box<Expression> left = boxed(std::move(*folded));
-    Box<Expression> right = boxed(std::move(operand));
+  std::vector<std::string> gaps = keyword_gaps(node);
+  for (std::size_t index = 1; it != children.end(); ++it, ++index) {
+    char op = operator_in(gaps[index]);
+    Box<Expression> left = boxed(std::move(folded));
+    Box<Expression> right = boxed(expression(*it));
     if (additive) {
       folded = op == '-' ? Expression(expr::Subtract{std::move(left), std::move(right)})
                          : Expression(expr::Add{std::move(left), std::move(right)});
@@ -171,11 +217,7 @@ Expression Steps::arithmetic(ParseNode node, std::string_view empty_message) {
                          : Expression(expr::Multiply{std::move(left), std::move(right)});
     }
   }
-  if (!folded) {
-    fail(std::string(empty_message));
-    return {};
-  }
-  return std::move(*folded);
+  return folded;
 }
 
 Expression Steps::unary_expr(ParseNode node) {
@@ -187,9 +229,8 @@ Expression Steps::unary_expr(ParseNode node) {
     fail("Unary missing postfix");
     return {};
   }
-  Expression value = expression(*operand);
-  if (node.text().starts_with('-')) return expr::Negate{boxed(std::move(value))};
-  return value;
+  if (node.text().starts_with('-')) return expr::Negate{boxed(expression(*operand))};
+  return expression(*operand);
 }
 
 Expression Steps::postfix_expr(ParseNode node) {
@@ -198,6 +239,7 @@ Expression Steps::postfix_expr(ParseNode node) {
     fail("Postfix missing atom");
     return {};
   }
+  if (node.child_count() == 1) return expression(*base);
   Expression value = expression(*base);
   bool skip = true;
   for (ParseNode child : node.children()) {
@@ -361,8 +403,7 @@ Expression Steps::reduce_expression(ParseNode node) {
 }
 
 Expression Steps::shortest_path(ParseNode node) {
-  std::string_view text = node.text();
-  bool all = text.size() >= 3 && upper_without_comments(text.substr(0, 3)) == "ALL";
+  bool all = starts_with_keyword(node.text(), "ALL");
   std::optional<ParseNode> start = node.first_child();
   if (!start) {
     fail("shortestPath missing start node");
@@ -370,7 +411,7 @@ Expression Steps::shortest_path(ParseNode node) {
   }
   PatternElement element;
   element.start = node_pattern(*start);
-  chain(node, true, element);
+  chain(node, element);
   return expr::ShortestPath{Box<PatternElement>(std::move(element)), all};
 }
 
@@ -384,12 +425,12 @@ Expression Steps::case_expression(ParseNode node) {
   for (ParseNode child : node.children()) {
     std::string_view before = trim(gaps[index++]);
     Box<Expression> value = boxed(expression(child));
-    if (ends_with(before, "WHEN")) {
+    if (before.ends_with("WHEN")) {
       pending_when = std::move(value);
-    } else if (ends_with(before, "THEN")) {
+    } else if (before.ends_with("THEN")) {
       result.alternatives.push_back({std::move(pending_when), std::move(value)});
       pending_when = Box<Expression>();
-    } else if (ends_with(before, "ELSE")) {
+    } else if (before.ends_with("ELSE")) {
       result.default_value = std::move(value);
     } else {
       result.subject = std::move(value);
@@ -432,14 +473,14 @@ Expression Steps::quantifier(ParseNode node) {
     if (child.rule() == Rule::filter_expression) filter = filter_expression(child);
   }
   Box<Expression> list = filter.list ? std::move(filter.list) : boxed(expr::Null{});
-  std::string upper = upper_text(node);
-  if (upper.starts_with("ALL")) {
+  std::string_view text = node.text();
+  if (starts_with_keyword(text, "ALL")) {
     return expr::QuantifierAll{std::move(filter.variable), std::move(list), std::move(filter.where)};
   }
-  if (upper.starts_with("ANY")) {
+  if (starts_with_keyword(text, "ANY")) {
     return expr::QuantifierAny{std::move(filter.variable), std::move(list), std::move(filter.where)};
   }
-  if (upper.starts_with("NONE")) {
+  if (starts_with_keyword(text, "NONE")) {
     return expr::QuantifierNone{std::move(filter.variable), std::move(list),
                                 std::move(filter.where)};
   }

@@ -89,19 +89,19 @@ PatternElement Steps::pattern_element(ParseNode node) {
       return element;
     }
     element.start = node_pattern(*start);
-    chain(*first, true, element);
+    chain(*first, element);
     return element;
   }
   element.start = node_pattern(*first);
-  chain(node, true, element);
+  chain(node, element);
   return element;
 }
 
-// Pairs each relationship_pattern child with the node_pattern after it; with `skip_first`
-// the first child (the start node) is not part of the chain.
-void Steps::chain(ParseNode node, bool skip_first, PatternElement& element) {
+// Pairs each relationship_pattern child after the first child (the start node) with the
+// node_pattern that follows it.
+void Steps::chain(ParseNode node, PatternElement& element) {
   std::optional<RelationshipPattern> pending;
-  bool first = skip_first;
+  bool first = true;
   for (ParseNode child : node.children()) {
     if (std::exchange(first, false)) continue;
     if (child.rule() == Rule::relationship_pattern) {

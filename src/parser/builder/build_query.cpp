@@ -232,8 +232,7 @@ ReadingClause Steps::reading_clause(ParseNode node) {
 
 MatchClause Steps::match_clause(ParseNode node) {
   MatchClause match;
-  std::string upper = upper_text(node);
-  match.optional = upper.size() >= 8 && upper.starts_with("OPTIONAL");
+  match.optional = starts_with_keyword(node.text(), "OPTIONAL");
   bool has_pattern = false;
   for (ParseNode child : node.children()) {
     if (child.rule() == Rule::pattern) {
@@ -423,8 +422,7 @@ RemoveItem Steps::remove_item(ParseNode node) {
 
 DeleteClause Steps::delete_clause(ParseNode node) {
   DeleteClause deletion;
-  std::string upper = upper_text(node);
-  deletion.detach = upper.size() >= 6 && upper.starts_with("DETACH");
+  deletion.detach = starts_with_keyword(node.text(), "DETACH");
   for (ParseNode child : node.children()) {
     if (child.rule() == Rule::expression) deletion.expressions.push_back(expression(child));
   }

@@ -78,13 +78,17 @@ std::string text_without_comments(ParseNode node) {
   return out;
 }
 
+bool starts_with_keyword(std::string_view text, std::string_view word) {
+  if (text.size() < word.size()) return false;
+  for (std::size_t i = 0; i < word.size(); ++i) {
+    if (upper_ascii(text[i]) != word[i]) return false;
+  }
+  return true;
+}
+
 bool contains(std::string_view text, std::string_view word) {
   return text.find(word) != std::string_view::npos;
 }
-
-bool starts_with(std::string_view text, std::string_view word) { return text.starts_with(word); }
-
-bool ends_with(std::string_view text, std::string_view word) { return text.ends_with(word); }
 
 std::string_view trim(std::string_view text) {
   while (!text.empty() && is_white_space(text.front())) text.remove_prefix(1);

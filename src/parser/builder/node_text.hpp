@@ -26,9 +26,10 @@ std::string keyword_text_without_comments(ParseNode node);
 // The node's text with the comments between its children removed; children stay verbatim.
 std::string text_without_comments(ParseNode node);
 
+// Whether `text` begins with the upper-case `word`, comparing ASCII letters without case.
+bool starts_with_keyword(std::string_view text, std::string_view word);
+
 bool contains(std::string_view text, std::string_view word);
-bool starts_with(std::string_view text, std::string_view word);
-bool ends_with(std::string_view text, std::string_view word);
 std::string_view trim(std::string_view text);
 
 }  // namespace qarvex

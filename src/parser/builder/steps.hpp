@@ -75,7 +75,7 @@ class Steps {
   void property_expression(ParseNode node, std::string& variable, std::vector<std::string>& keys);
 
   // Patterns.
-  void chain(ParseNode node, bool skip_first, PatternElement& element);
+  void chain(ParseNode node, PatternElement& element);
   NodePattern node_pattern(ParseNode node);
   RelationshipPattern relationship_pattern(ParseNode node);
   Properties properties(ParseNode node);

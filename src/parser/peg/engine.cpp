@@ -35,63 +35,6 @@ bool State::stop_at_limit() {
   return false;
 }
 
-bool State::call(Rule rule) {
-  if (++calls_ > limits_.max_calls || depth_ >= limits_.max_depth) [[unlikely]] {
-    return stop_at_limit();
-  }
-  const RuleDef& def = grammar_.rules[static_cast<std::size_t>(rule)];
-  if (def.kind == RuleKind::silent) return run_body(def);
-
-  std::size_t start = pos_;
-  std::size_t restore_mark = start == attempt_pos_ ? expected_.size() : 0;
-  bool record = !lookahead_ && !atomic_;
-  auto node = static_cast<std::uint32_t>(nodes_.size());
-  if (record) {
-    if (node >= limits_.max_nodes) [[unlikely]] return stop_at_limit();
-    nodes_.push_back({rule, static_cast<std::uint32_t>(start), 0, 0});
-  }
-  if (run_body(def)) {
-    if (record) {
-      nodes_[node].end = static_cast<std::uint32_t>(pos_);
-      nodes_[node].subtree_end = static_cast<std::uint32_t>(nodes_.size());
-    }
-    return true;
-  }
-  if (!lookahead_) track(rule, start, restore_mark);
-  if (record) nodes_.resize(node);
-  return false;
-}
-
-bool State::run_body(const RuleDef& def) {
-  ++depth_;
-  deepest_ = std::max(deepest_, depth_);
-  bool matched;
-  if (def.kind == RuleKind::atomic && !atomic_) {
-    atomic_ = true;
-    matched = def.body(*this);
-    atomic_ = false;
-  } else {
-    matched = def.body(*this);
-  }
-  --depth_;
-  return matched;
-}
-
-// Keeps the expected list for the furthest failure position. A rule whose body recorded
-// exactly one rule at the same position leaves that more specific rule in place; otherwise
-// it replaces what its body recorded there.
-void State::track(Rule rule, std::size_t pos, std::size_t restore_mark) {
-  if (atomic_ || limit_reached_) return;
-  std::size_t recorded = pos == attempt_pos_ ? expected_.size() : 0;
-  if (recorded > restore_mark && recorded - restore_mark == 1) return;
-  if (pos == attempt_pos_) expected_.resize(restore_mark);
-  if (pos > attempt_pos_) {
-    expected_.clear();
-    attempt_pos_ = pos;
-  }
-  if (pos == attempt_pos_) expected_.push_back(rule);
-}
-
 ParseFailure State::take_failure() {
   ParseFailure failure;
   if (limit_reached_) {
@@ -99,20 +42,24 @@ ParseFailure State::take_failure() {
     failure.message = std::string(kLimitMessage);
     return failure;
   }
-  std::sort(expected_.begin(), expected_.end());
-  expected_.erase(std::unique(expected_.begin(), expected_.end()), expected_.end());
+  // The list can be long after much backtracking at one position; marking the ids seen keeps
+  // this linear.
+  std::vector<bool> seen(grammar_.rules.size());
+  for (Rule rule : expected_) seen[static_cast<std::size_t>(rule)] = true;
   failure.position = attempt_pos_;
-  failure.expected = std::move(expected_);
+  for (std::size_t id = 0; id < seen.size(); ++id) {
+    if (seen[id]) failure.expected.push_back(static_cast<Rule>(id));
+  }
   return failure;
 }
 
 ParseOutcome run(const Grammar& grammar, Rule start, std::string_view text,
                  const ParseLimits& limits) {
-  State state(grammar, text, limits);
   // Node offsets are 32-bit; a text beyond that is refused as a limit, never misread.
   if (text.size() >= std::numeric_limits<std::uint32_t>::max()) {
     return ParseFailure{0, {}, std::string(kLimitMessage)};
   }
+  State state(grammar, text, limits);
   if (state.call(start) && !state.limit_reached()) return state.take_tree();
   return state.take_failure();
 }

@@ -1,13 +1,16 @@
-// A backtracking PEG engine without memoisation. It knows nothing of Cypher: a grammar is a
-// table of rules (kind and body, indexed by rule id) plus a trivia matcher, and rule bodies
-// are composed from the combinators below. Every combinator either succeeds, possibly having
-// advanced the position, or fails having consumed nothing and recorded nothing.
+// A backtracking PEG engine without memoisation. It knows nothing of Cypher. A grammar gives
+// each rule a definition type (its id, its kind and its body composed from the combinators
+// below) and lists the rules in a table by id for entry at a start rule; rule references are
+// resolved at compile time, so a rule call is a direct call that the compiler may inline.
+// Every combinator either succeeds, possibly having advanced the position, or fails having
+// consumed nothing and recorded nothing.
 #pragma once
 
 #include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string_view>
 #include <vector>
@@ -28,10 +31,12 @@ enum class RuleKind : std::uint8_t {
 
 using Matcher = bool (*)(State&);
 
+// One row of a grammar's rule table: the rule and the matcher that runs it as a rule (with
+// node recording and failure tracking, see State::run_rule).
 struct RuleDef {
   Rule id;
   RuleKind kind;
-  Matcher body;
+  Matcher run;
 };
 
 struct Grammar {
@@ -83,8 +88,14 @@ class State {
     if (calls_ > limits_.max_calls) stop_at_limit();
   }
 
-  // Runs one rule with node recording and failure tracking around its body.
-  bool call(Rule rule);
+  // Runs the rule defined by `Def` (members `id`, `kind`, `Body`): counts the call against
+  // the limits, records a node unless inside a lookahead or an atomic rule, and on failure
+  // tracks the rule for the syntax error and drops the nodes its body recorded.
+  template <typename Def>
+  bool run_rule();
+
+  // The same for a rule chosen at run time, through the grammar's table.
+  bool call(Rule rule) { return grammar_.rules[static_cast<std::size_t>(rule)].run(*this); }
 
   bool limit_reached() const { return limit_reached_; }
   // Work done so far: rule calls, and the deepest nesting of running rules.
@@ -95,7 +106,8 @@ class State {
 
  private:
   bool stop_at_limit();
-  bool run_body(const RuleDef& def);
+  template <typename Def>
+  bool run_body();
   void track(Rule rule, std::size_t pos, std::size_t restore_mark);
 
   const Grammar& grammar_;
@@ -119,6 +131,29 @@ ParseOutcome run(const Grammar& grammar, Rule start, std::string_view text,
                  const ParseLimits& limits);
 
 // ---- Combinators. Each is a type with `static bool match(State&)`. ----
+//
+// A matcher that always begins by matching one byte itself (before any rule call, trivia
+// skip or charge) may also declare `static constexpr std::optional<ByteSet> first_bytes()`:
+// the bytes it can begin with. A rule whose body declares them is failed without running
+// its body when the next byte is not one of them; as the body would have failed at once
+// without recording anything, the result and the tracking are the same.
+
+using ByteSet = std::array<bool, 256>;
+
+template <typename Matcher>
+constexpr std::optional<ByteSet> first_bytes_of() {
+  if constexpr (requires { Matcher::first_bytes(); }) {
+    return Matcher::first_bytes();
+  } else {
+    return std::nullopt;
+  }
+}
+
+constexpr ByteSet bytes_of(std::initializer_list<char> chars) {
+  ByteSet set{};
+  for (char c : chars) set[static_cast<unsigned char>(c)] = true;
+  return set;
+}
 
 // A string literal usable as a template argument.
 template <std::size_t N>
@@ -129,6 +164,7 @@ struct Text {
 };
 
 constexpr char ascii_upper(char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c; }
+constexpr char ascii_lower(char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; }
 
 // "text": exact bytes.
 template <Text literal>
@@ -138,6 +174,7 @@ struct Lit {
     s.advance(literal.view().size());
     return true;
   }
+  static constexpr std::optional<ByteSet> first_bytes() { return bytes_of({literal.chars[0]}); }
 };
 
 // ^"TEXT": the same number of bytes, ASCII letters compared without regard to case.
@@ -153,6 +190,10 @@ struct ILit {
     s.advance(word.size());
     return true;
   }
+  static constexpr std::optional<ByteSet> first_bytes() {
+    char first = literal.chars[0];
+    return bytes_of({first, ascii_upper(first), ascii_lower(first)});
+  }
 };
 
 // One byte satisfying a predicate (the grammar's character classes are all ASCII).
@@ -162,6 +203,11 @@ struct CharIf {
     if (s.at_end() || !accepts(s.text()[s.pos()])) return false;
     s.advance(1);
     return true;
+  }
+  static constexpr std::optional<ByteSet> first_bytes() {
+    ByteSet set{};
+    for (int byte = 0; byte < 256; ++byte) set[byte] = accepts(static_cast<char>(byte));
+    return set;
   }
 };
 
@@ -185,10 +231,10 @@ struct Eoi {
   static bool match(State& s) { return s.at_end(); }
 };
 
-// A rule by id, run through the rule wrapper.
-template <Rule rule>
-struct R {
-  static bool match(State& s) { return s.call(rule); }
+// A reference to the rule defined by `Def`.
+template <typename Def>
+struct RuleRef {
+  static bool match(State& s) { return s.run_rule<Def>(); }
 };
 
 // Elements in order with a trivia skip between them; a failure restores position and nodes.
@@ -201,12 +247,21 @@ struct Seq {
     s.restore(start);
     return false;
   }
+  static constexpr std::optional<ByteSet> first_bytes() { return first_bytes_of<First>(); }
 };
 
 // Ordered choice: the first alternative that succeeds.
 template <typename... Alternatives>
 struct Choice {
   static bool match(State& s) { return (Alternatives::match(s) || ...); }
+  static constexpr std::optional<ByteSet> first_bytes() {
+    if (!(first_bytes_of<Alternatives>() && ...)) return std::nullopt;
+    ByteSet set{};
+    for (const ByteSet& alternative : {*first_bytes_of<Alternatives>()...}) {
+      for (std::size_t byte = 0; byte < set.size(); ++byte) set[byte] |= alternative[byte];
+    }
+    return set;
+  }
 };
 
 template <typename Element>
@@ -270,10 +325,76 @@ struct Atomic {
   }
 };
 
-// The body of a grammar rule as a plain function pointer for the rule table.
-template <typename Body>
-constexpr Matcher body_of() {
-  return &Body::match;
+// ---- The rule wrapper ----
+
+// Keeps the expected list for the furthest failure position. A rule whose body recorded
+// exactly one rule at the same position leaves that more specific rule in place; otherwise
+// it replaces what its body recorded there.
+inline void State::track(Rule rule, std::size_t pos, std::size_t restore_mark) {
+  if (limit_reached_) return;
+  std::size_t recorded = pos == attempt_pos_ ? expected_.size() : 0;
+  if (recorded > restore_mark && recorded - restore_mark == 1) return;
+  if (pos == attempt_pos_) expected_.resize(restore_mark);
+  if (pos > attempt_pos_) {
+    expected_.clear();
+    attempt_pos_ = pos;
+  }
+  if (pos == attempt_pos_) expected_.push_back(rule);
+}
+
+template <typename Def>
+bool State::run_body() {
+  ++depth_;
+  deepest_ = std::max(deepest_, depth_);
+  bool matched;
+  if constexpr (Def::kind == RuleKind::normal) {
+    matched = Def::Body::match(*this);
+  } else {
+    // Atomic and silent rules skip nothing inside (the trivia rules are silent).
+    bool atomic = atomic_;
+    atomic_ = true;
+    matched = Def::Body::match(*this);
+    atomic_ = atomic;
+  }
+  --depth_;
+  return matched;
+}
+
+template <typename Def>
+bool State::run_rule() {
+  if (++calls_ > limits_.max_calls || depth_ >= limits_.max_depth) [[unlikely]] {
+    return stop_at_limit();
+  }
+  if constexpr (constexpr auto first = first_bytes_of<typename Def::Body>(); first.has_value()) {
+    if (pos_ == text_.size() || !(*first)[static_cast<unsigned char>(text_[pos_])]) {
+      if (Def::kind != RuleKind::silent && !lookahead_ && !atomic_) {
+        track(Def::id, pos_, pos_ == attempt_pos_ ? expected_.size() : 0);
+      }
+      return false;
+    }
+  }
+  if constexpr (Def::kind == RuleKind::silent) {
+    return run_body<Def>();
+  } else {
+    std::size_t start = pos_;
+    std::size_t restore_mark = start == attempt_pos_ ? expected_.size() : 0;
+    bool record = !lookahead_ && !atomic_;
+    auto node = static_cast<std::uint32_t>(nodes_.size());
+    if (record) {
+      if (node >= limits_.max_nodes) [[unlikely]] return stop_at_limit();
+      nodes_.push_back({Def::id, static_cast<std::uint32_t>(start), 0, 0});
+    }
+    if (run_body<Def>()) {
+      if (record) {
+        nodes_[node].end = static_cast<std::uint32_t>(pos_);
+        nodes_[node].subtree_end = static_cast<std::uint32_t>(nodes_.size());
+      }
+      return true;
+    }
+    if (!lookahead_ && !atomic_) track(Def::id, start, restore_mark);
+    if (record) nodes_.resize(node);
+    return false;
+  }
 }
 
 }  // namespace qarvex::peg
