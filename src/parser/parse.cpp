@@ -10,7 +10,7 @@ namespace qarvex {
 // Nesting: an expression in parentheses costs about fifteen nested rules, so the depth limit
 // allows more than 150 levels of parentheses, lists or subqueries (the deepest real query
 // seen needs 650 rules), with about 250 KiB of stack at the deepest.
-// Calls: real queries take about 4 rule calls per byte, and short ones never more than a few
+// Calls: real queries take about 4.5 rule calls per byte, and short ones never more than a few
 // thousand in all; the budget gives ten times that per byte, a floor for short texts, and a
 // cap that keeps the slowest parse (much backtracking over deep nesting) near a second while
 // ordinary text of three megabytes still fits. It is what stops the exponential backtracking
@@ -21,7 +21,7 @@ ParseLimits default_parse_limits(std::size_t text_size) {
   constexpr std::size_t kMaxDepth = 2500;
   constexpr std::size_t kCallFloor = 200'000;
   constexpr std::size_t kCallsPerByte = 40;
-  constexpr std::size_t kCallCap = 12'000'000;
+  constexpr std::size_t kCallCap = 16'000'000;
   constexpr std::size_t kMaxNodes = std::size_t{1} << 23;
   std::size_t calls = std::clamp(kCallsPerByte * text_size, kCallFloor, kCallCap);
   return {kMaxDepth, calls, kMaxNodes};
