@@ -73,6 +73,8 @@ INSTANTIATE_TEST_SUITE_P(
         ShapeCase{"slice_both", "list[1 .. 3]",
                   "Slice(Variable(\"list\"), Integer(1), Integer(3))"},
         ShapeCase{"slice_neither", "list[..]", "Slice(Variable(\"list\"), -, -)"},
+        ShapeCase{"dots_in_a_comment_do_not_move_a_bound", "list[/* .. */ 1 ..]",
+                  "Slice(Variable(\"list\"), Integer(1), -)"},
         ShapeCase{"backticks_stay_in_key", "n.`my key`",
                   "PropertyLookup(Variable(\"n\"), \"`my key`\")"}));
 
@@ -116,6 +118,9 @@ INSTANTIATE_TEST_SUITE_P(
                   "Case(-, [CaseAlternative(Variable(\"a\"), Integer(1))], Integer(2))"},
         ShapeCase{"simple_case", "CASE x WHEN 1 THEN 'a' END",
                   "Case(Variable(\"x\"), [CaseAlternative(Integer(1), String(\"a\"))], -)"},
+        ShapeCase{"case_keywords_in_comments_are_ignored",
+                  "CASE /* when */ x WHEN 1 /* else */ THEN 2 END",
+                  "Case(Variable(\"x\"), [CaseAlternative(Integer(1), Integer(2))], -)"},
         ShapeCase{"case_with_two_alternatives", "CASE x WHEN 1 THEN 2 WHEN 3 THEN 4 ELSE 5 END",
                   "Case(Variable(\"x\"), [CaseAlternative(Integer(1), Integer(2)), "
                   "CaseAlternative(Integer(3), Integer(4))], Integer(5))"},
