@@ -4,6 +4,7 @@
 // not be reordered.
 
 #include "parser/grammar.hpp"
+#include "parser/reserved_words.hpp"
 
 #include <algorithm>
 #include <array>
@@ -82,16 +83,6 @@ struct Quoted {
   static constexpr std::optional<ByteSet> first_bytes() { return bytes_of({quote}); }
 };
 
-// The reserved words, upper case.
-constexpr std::array<std::string_view, 51> kReservedWords = {
-    "ALL",    "AND",     "ANY",    "AS",     "BY",       "CALL",   "CASE",   "CONTAINS",
-    "COUNT",  "CREATE",  "DELETE", "DESC",   "DETACH",   "DISTINCT", "DO",   "DROP",
-    "ELSE",   "END",     "EXISTS", "FALSE",  "FOREACH",  "FOR",    "FROM",   "IN",
-    "IS",     "LIMIT",   "MATCH",  "MERGE",  "NEW",      "NONE",   "NOT",    "NULL",
-    "ON",     "OPTIONAL", "OR",    "REDUCE", "REMOVE",   "RETURN", "SET",    "SINGLE",
-    "SKIP",   "STARTS",  "THEN",   "TRUE",   "UNION",    "UNWIND", "WHEN",   "WHERE",
-    "WITH",   "XOR",     "YIELD"};
-constexpr std::size_t kLongestReservedWord = 8;
 
 // A word of at most eight bytes packed into one integer, upper-cased, for quick comparison.
 constexpr std::uint64_t word_key(std::string_view word) {

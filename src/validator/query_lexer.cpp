@@ -1,5 +1,7 @@
 #include "validator/query_lexer.hpp"
 
+#include "parser/reserved_words.hpp"
+
 #include <algorithm>
 #include <array>
 
@@ -11,15 +13,6 @@ bool is_digit(char c) { return c >= '0' && c <= '9'; }
 bool is_word_char(char c) { return is_letter(c) || is_digit(c) || c == '_'; }
 bool is_whitespace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
-// Words that an unquoted name may not be, compared without regard to ASCII case.
-constexpr std::array<std::string_view, 51> reserved_words{
-    "ALL",     "AND",    "ANY",    "AS",      "BY",     "CALL",     "CASE",   "CONTAINS",
-    "COUNT",   "CREATE", "DELETE", "DESC",    "DETACH", "DISTINCT", "DO",     "DROP",
-    "ELSE",    "END",    "EXISTS", "FALSE",   "FOREACH", "FOR",     "FROM",   "IN",
-    "IS",      "LIMIT",  "MATCH",  "MERGE",   "NEW",    "NONE",     "NOT",    "NULL",
-    "ON",      "OPTIONAL", "OR",   "REDUCE",  "REMOVE", "RETURN",   "SET",    "SINGLE",
-    "SKIP",    "STARTS", "THEN",   "TRUE",    "UNION",  "UNWIND",   "WHEN",   "WHERE",
-    "WITH",    "XOR",    "YIELD"};
 
 bool equals_ignoring_ascii_case(std::string_view word, std::string_view upper) {
   return std::equal(word.begin(), word.end(), upper.begin(), upper.end(), [](char a, char b) {
@@ -134,7 +127,7 @@ std::vector<Token> scan_tokens(std::string_view text) { return Scanner(text).run
 bool is_plain_identifier(std::string_view name) {
   if (name.empty() || !(is_letter(name[0]) || name[0] == '_')) return false;
   if (!std::all_of(name.begin(), name.end(), is_word_char)) return false;
-  return std::none_of(reserved_words.begin(), reserved_words.end(),
+  return std::none_of(kReservedWords.begin(), kReservedWords.end(),
                       [&](std::string_view word) { return equals_ignoring_ascii_case(name, word); });
 }
 
