@@ -1,4 +1,4 @@
-// The module's six classes. Each is created from its type specification on first use and kept
+// The module's six classes. Each is created from its PyType_Spec on first use and kept
 // for the life of the process; a getter returns null with an exception if creation failed.
 #pragma once
 
