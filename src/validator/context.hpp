@@ -1,6 +1,7 @@
 // The state of one validation run: what has been reported, the schema, and the scope.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -11,14 +12,26 @@
 namespace qarvex {
 
 struct ValidationContext {
-  explicit ValidationContext(const Schema& schema)
-      : schema(schema), known_labels(schema.sorted_labels()), known_types(schema.sorted_types()) {}
+  explicit ValidationContext(const Schema& schema) : schema(schema) {}
+
+  // The schema's sorted labels and types, the candidates for "did you mean". They are only
+  // needed once a name turns out to be unknown, so valid queries never pay for the copies.
+  const std::vector<std::string>& known_labels() {
+    if (!labels_) labels_ = schema.sorted_labels();
+    return *labels_;
+  }
+  const std::vector<std::string>& known_types() {
+    if (!types_) types_ = schema.sorted_types();
+    return *types_;
+  }
 
   DiagnosticSink sink;
   const Schema& schema;
-  std::vector<std::string> known_labels;  // sorted; the candidates for label suggestions
-  std::vector<std::string> known_types;   // sorted; the candidates for type suggestions
   VariableScope scope;
+
+ private:
+  std::optional<std::vector<std::string>> labels_;
+  std::optional<std::vector<std::string>> types_;
 };
 
 }  // namespace qarvex

@@ -14,9 +14,9 @@ void check_labels(ValidationContext& context, const std::vector<std::string>& la
                   DiagnosticCode code) {
   for (const std::string& label : labels) {
     if (context.schema.has_label(label)) continue;
-    std::optional<std::string> best = closest_match(label, context.known_labels);
+    std::optional<std::string> best = closest_match(label, context.known_labels());
     context.sink.add_error(code, format_message(code, {label, did_you_mean_hint(":", best)}),
-                           label_suggestion(label, context.known_labels));
+                           label_suggestion(label, context.known_labels()));
   }
 }
 
@@ -85,11 +85,11 @@ void check_relationship_pattern(ValidationContext& context, const RelationshipPa
   for (const std::string& type : relationship.types) {
     std::optional<Endpoints> endpoints = context.schema.endpoints(type);
     if (!endpoints) {
-      std::optional<std::string> best = closest_match(type, context.known_types);
+      std::optional<std::string> best = closest_match(type, context.known_types());
       context.sink.add_error(
           DiagnosticCode::UnknownRelType,
           format_message(DiagnosticCode::UnknownRelType, {type, did_you_mean_hint(":", best)}),
-          label_suggestion(type, context.known_types));
+          label_suggestion(type, context.known_types()));
       continue;
     }
     if (map != nullptr) {
