@@ -212,3 +212,19 @@ def test_batch_after_fork():
     result = subprocess.run([sys.executable, "-W", "ignore", "-c", code], env=env, timeout=60,
                             capture_output=True, text=True)
     assert result.returncode == 0, result.stderr
+
+
+def test_to_json_with_a_suggestion(validator):
+    result = validator.validate("MATCH (p:Persn) RETURN p")
+    assert result.to_json() == (
+        '{"diagnostics":[{"code":"E201","code_name":"UnknownNodeLabel",'
+        '"message":"Unknown node label: :Persn, did you mean :Person?","severity":"error",'
+        '"suggestion_description":"Replace :Persn with :Person","suggestion_original":":Persn",'
+        '"suggestion_replacement":":Person"}],'
+        '"errors":["Unknown node label: :Persn, did you mean :Person?"],'
+        '"fixed_query":"MATCH (p:Person) RETURN p","is_valid":false,'
+        '"semantic_errors":["Unknown node label: :Persn, did you mean :Person?"],'
+        '"syntax_errors":[],"warnings":[]}')
+    [diagnostic] = result.diagnostics
+    assert repr(diagnostic) == ("ValidationDiagnostic(code='E201', severity='error', message='Unknown "
+                                "node label: :Persn, did you mean :Person?', suggestion=':Person')")
