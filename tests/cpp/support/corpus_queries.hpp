@@ -8,25 +8,9 @@
 #include <string_view>
 #include <vector>
 
-namespace qarvex::testing_support {
+#include "validator/unicode_lower.hpp"
 
-inline void append_utf8(std::string& out, std::uint32_t code) {
-  if (code < 0x80) {
-    out.push_back(static_cast<char>(code));
-  } else if (code < 0x800) {
-    out.push_back(static_cast<char>(0xC0 | (code >> 6)));
-    out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-  } else if (code < 0x10000) {
-    out.push_back(static_cast<char>(0xE0 | (code >> 12)));
-    out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-  } else {
-    out.push_back(static_cast<char>(0xF0 | (code >> 18)));
-    out.push_back(static_cast<char>(0x80 | ((code >> 12) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-  }
-}
+namespace qarvex::testing_support {
 
 inline std::uint32_t hex4(std::string_view digits) {
   return static_cast<std::uint32_t>(std::stoul(std::string(digits), nullptr, 16));
@@ -56,7 +40,7 @@ inline std::string decode_json_string(std::string_view line, std::size_t pos) {
           pos += 6;
           code = 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00);
         }
-        append_utf8(out, code);
+        append_utf8(out, static_cast<char32_t>(code));
         break;
       }
       default: out.push_back(e);
