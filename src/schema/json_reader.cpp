@@ -201,8 +201,9 @@ std::optional<JsonKind> JsonReader::peek_value() {
   if (failed()) return std::nullopt;
   skip_blanks();
   token_ = pos_;
+  // Only a value can stand here (at the top, or after a member's colon).
   if (at_end()) {
-    fail_eof();
+    fail_here(eof_in_value);
     return std::nullopt;
   }
   switch (current()) {

@@ -102,7 +102,7 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{" \n ", "EOF while parsing a value at line 2 column 2"},
         ErrorCase{"{", "EOF while parsing an object at line 1 column 2"},
         ErrorCase{R"({"nodes")", "EOF while parsing an object at line 1 column 9"},
-        ErrorCase{R"({"nodes":)", "EOF while parsing an object at line 1 column 10"},
+        ErrorCase{R"({"nodes":)", "EOF while parsing a value at line 1 column 10"},
         ErrorCase{"[", "EOF while parsing a list at line 1 column 2"},
         ErrorCase{R"({"x":[1,)", "EOF while parsing a list at line 1 column 9"},
         ErrorCase{R"("abc)", "EOF while parsing a string at line 1 column 5"},

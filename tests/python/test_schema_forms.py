@@ -300,7 +300,7 @@ def test_from_json_keeps_the_last_duplicate_and_each_key_once():
         ("[{},{},{}]", "invalid length 3, expected struct Schema with 2 elements at line 1 column 8"),
         ("", "EOF while parsing a value at line 1 column 1"),
         ("[", "EOF while parsing a list at line 1 column 2"),
-        ('{"a":', "EOF while parsing an object at line 1 column 6"),
+        ('{"a":', "EOF while parsing a value at line 1 column 6"),
         ('"abc', "EOF while parsing a string at line 1 column 5"),
         ('{"a" 1}', "expected `:` at line 1 column 6"),
         ('{"a":[1 2]}', "expected `,` or `]` at line 1 column 9"),
