@@ -268,26 +268,43 @@ void walk_pagination(ValidationContext& context, const std::optional<Expression>
   if (limit && !check_pagination_literal(context, *limit, "LIMIT")) walk_expression(context, *limit);
 }
 
-void walk_sort_items(ValidationContext& context, const std::optional<std::vector<SortItem>>& order_by) {
+// Binds each item's projection name in `target`, with the labels or types of the variable it
+// projects as `source` holds them (so «n AS m» gives m the labels of n); a later item with the
+// same name replaces an earlier one.
+void bind_projection(VariableScope& target, const VariableScope& source,
+                     const std::vector<ReturnItem>& items) {
+  for (const ReturnItem& item : items) {
+    const std::string* name = projection_name(item);
+    if (name == nullptr) continue;
+    const VariableScope::Names* carried = nullptr;
+    if (const auto* variable = item.expression.as<expr::Variable>()) {
+      carried = source.find(variable->name);
+    }
+    target.bind_plain(*name, carried ? *carried : VariableScope::Names{});
+  }
+}
+
+// An ORDER BY sees the variables bound before its projection and the projection's names, which
+// replace old variables of the same name.
+void walk_sort_items(ValidationContext& context, const std::vector<ReturnItem>& items,
+                     const std::optional<std::vector<SortItem>>& order_by) {
   if (!order_by) return;
+  VariableScope before = context.scope;
+  bind_projection(context.scope, before, items);
   for (const SortItem& item : *order_by) walk_expression(context, item.expression);
+  context.scope = std::move(before);
 }
 
 void walk_with_projection(ValidationContext& context, const WithClause& with) {
   for (const ReturnItem& item : with.items) walk_expression(context, item.expression);
   check_duplicate_projections(context, with.items);
-  VariableScope projected;
-  for (const ReturnItem& item : with.items) {
-    const std::string* name = projection_name(item);
-    if (name == nullptr) continue;
-    const VariableScope::Names* carried = nullptr;
-    if (const auto* variable = item.expression.as<expr::Variable>()) {
-      carried = context.scope.find(variable->name);
-    }
-    projected.bind_plain(*name, carried ? *carried : VariableScope::Names{});
+  walk_sort_items(context, with.items, with.order_by);
+  // «WITH *» passes every variable on; otherwise only the projected names stay bound.
+  if (!with.items.empty()) {
+    VariableScope projected;
+    bind_projection(projected, context.scope, with.items);
+    context.scope = std::move(projected);
   }
-  context.scope = std::move(projected);
-  walk_sort_items(context, with.order_by);
   walk_pagination(context, with.skip, with.limit);
   if (with.where_clause) walk_expression(context, *with.where_clause);
 }
@@ -295,7 +312,7 @@ void walk_with_projection(ValidationContext& context, const WithClause& with) {
 void check_return(ValidationContext& context, const ReturnClause& clause) {
   for (const ReturnItem& item : clause.items) walk_expression(context, item.expression);
   check_duplicate_projections(context, clause.items);
-  walk_sort_items(context, clause.order_by);
+  walk_sort_items(context, clause.items, clause.order_by);
   walk_pagination(context, clause.skip, clause.limit);
 }
 

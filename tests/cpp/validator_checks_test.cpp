@@ -70,6 +70,9 @@ const CheckCase schema_cases[] = {
      {{"E401", "Relationship :ACTED_IN expects source label :Person, but node has label(s): :Movie"},
       {"E401", "Relationship :ACTED_IN expects target label :Movie, but node has label(s): :Person"}}},
     {"MATCH (m:Movie)<-[:ACTED_IN]-(p:Person) RETURN p", {}},
+    // An ORDER BY alias carries the labels of the variable it projects.
+    {"MATCH (p:Person) RETURN p AS q ORDER BY q.nme",
+     {{"E303", "Unknown property 'nme' on variable 'q' with label :Person, did you mean .name?"}}},
     {"MATCH (p:Person)<-[:ACTED_IN]-(m:Movie) RETURN p",
      {{"E401", "Relationship :ACTED_IN expects source label :Person, but node has label(s): :Movie"},
       {"E401", "Relationship :ACTED_IN expects target label :Movie, but node has label(s): :Person"}}},
