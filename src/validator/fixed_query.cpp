@@ -19,10 +19,10 @@ std::string_view bare_name(FixKind kind, std::string_view text) {
   return text;
 }
 
-// A replacement that could not stand unquoted (a reserved word, a space) is written in
-// backticks so that the corrected query still reads as a name.
+// A replacement that could not stand unquoted (a space, a symbol) is written in backticks so
+// that the corrected query still reads as a name; reserved words stand unquoted as names.
 std::string written_name(std::string_view name) {
-  if (is_plain_identifier(name) || name.starts_with('`') ||
+  if (is_plain_name(name) || name.starts_with('`') ||
       name.find('`') != std::string_view::npos) {
     return std::string(name);
   }

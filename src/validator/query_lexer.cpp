@@ -1,7 +1,5 @@
 #include "validator/query_lexer.hpp"
 
-#include "parser/reserved_words.hpp"
-
 #include <algorithm>
 #include <array>
 
@@ -13,12 +11,6 @@ bool is_digit(char c) { return c >= '0' && c <= '9'; }
 bool is_word_char(char c) { return is_letter(c) || is_digit(c) || c == '_'; }
 bool is_whitespace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
-
-bool equals_ignoring_ascii_case(std::string_view word, std::string_view upper) {
-  return std::equal(word.begin(), word.end(), upper.begin(), upper.end(), [](char a, char b) {
-    return (a >= 'a' && a <= 'z' ? static_cast<char>(a - 'a' + 'A') : a) == b;
-  });
-}
 
 class Scanner {
  public:
@@ -75,23 +67,43 @@ class Scanner {
     while (!at_end() && is_digit(peek())) ++pos_;
   }
 
+  // Digits (or a 0x / 0o form), then a point that is not the first of two with its digits, then
+  // an exponent; "1e5" and "1E-3" have an exponent and no point.
   void scan_number() {
-    while (!at_end() && is_word_char(peek())) ++pos_;  // digits, or a 0x / 0o form
-    if (peek() == '.' && peek(1) != '.') {
+    while (!at_end() && is_word_char(peek()) && peek() != 'e' && peek() != 'E') ++pos_;
+    bool point = peek() == '.' && peek(1) != '.';
+    if (point) {
       ++pos_;
       skip_digits();
-      bool signed_exponent = (peek(1) == '+' || peek(1) == '-') && is_digit(peek(2));
-      if ((peek() == 'e' || peek() == 'E') && (is_digit(peek(1)) || signed_exponent)) {
-        pos_ += signed_exponent ? 2 : 1;
-        skip_digits();
+    }
+    bool signed_exponent = (peek(1) == '+' || peek(1) == '-') && is_digit(peek(2));
+    if ((peek() == 'e' || peek() == 'E') && (is_digit(peek(1)) || signed_exponent)) {
+      pos_ += signed_exponent ? 2 : 1;
+      skip_digits();
+    }
+    if (!point) {
+      while (!at_end() && is_word_char(peek())) ++pos_;  // the rest of "1exp" or "0xbeef"
+    }
+  }
+
+  // Moves past the string that opens here: a backslash takes the next character with it, so
+  // only an unescaped quote closes it. An unclosed string runs to the end.
+  void scan_string(char quote) {
+    for (++pos_; !at_end(); ++pos_) {
+      if (peek() == '\\') {
+        ++pos_;
+      } else if (peek() == quote) {
+        ++pos_;
+        return;
       }
     }
+    pos_ = text_.size();
   }
 
   TokenKind scan_token() {
     char c = peek();
     if (c == '\'' || c == '"') {
-      close_at(c, pos_ + 1);
+      scan_string(c);
       return TokenKind::String;
     }
     if (c == '`') return close_at('`', pos_ + 1) ? TokenKind::Name : TokenKind::Other;
@@ -124,11 +136,9 @@ class Scanner {
 
 std::vector<Token> scan_tokens(std::string_view text) { return Scanner(text).run(); }
 
-bool is_plain_identifier(std::string_view name) {
+bool is_plain_name(std::string_view name) {
   if (name.empty() || !(is_letter(name[0]) || name[0] == '_')) return false;
-  if (!std::all_of(name.begin(), name.end(), is_word_char)) return false;
-  return std::none_of(kReservedWords.begin(), kReservedWords.end(),
-                      [&](std::string_view word) { return equals_ignoring_ascii_case(name, word); });
+  return std::all_of(name.begin(), name.end(), is_word_char);
 }
 
 }  // namespace qarvex

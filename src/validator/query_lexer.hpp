@@ -1,7 +1,7 @@
 // A small lexical scan of Cypher text: just enough to tell names from string literals,
-// comments, numbers and punctuation. It follows the token rules of the grammar (strings without
-// escapes, non-nesting block comments, backtick names) but builds no tree; the fixed query uses
-// it to find where a misspelt name stands.
+// comments, numbers and punctuation. It follows the token rules of the grammar (strings with
+// backslash escapes, non-nesting block comments, backtick names) but builds no tree; the
+// fixed query uses it to find where a misspelt name stands.
 #pragma once
 
 #include <cstddef>
@@ -30,8 +30,8 @@ struct Token {
 // Every token of `text` in order; whitespace and comments are skipped.
 std::vector<Token> scan_tokens(std::string_view text);
 
-// True when `name` can stand unquoted as a name: a letter or "_", then letters, digits and
-// "_", and not a reserved word.
-bool is_plain_identifier(std::string_view name);
+// True when `name` can stand unquoted as a label, relationship type or property key: a letter
+// or "_", then letters, digits and "_" (reserved words included).
+bool is_plain_name(std::string_view name);
 
 }  // namespace qarvex

@@ -99,12 +99,12 @@ INSTANTIATE_TEST_SUITE_P(
         FixRow{"longest first, each pair seeing the text the previous one left",
                {label("P", "Q"), label("PQ", "P")}, "MATCH (a:PQ), (b:P) RETURN a",
                "MATCH (a:Q), (b:Q) RETURN a"},
-        FixRow{"a replacement that cannot stand unquoted is quoted",
+        FixRow{"a replacement that cannot stand unquoted is quoted; a reserved word can",
                {label("Mtch", "Match"), key("nme", "full name")},
-               "MATCH (n:Mtch) RETURN n.nme", "MATCH (n:`Match`) RETURN n.`full name`"},
-        FixRow{"a string without escapes ends at its quote",
-               {key("nme", "name")}, "RETURN 'a\\' + p.nme + '\\'",
-               "RETURN 'a\\' + p.name + '\\'"}));
+               "MATCH (n:Mtch) RETURN n.nme", "MATCH (n:Match) RETURN n.`full name`"},
+        FixRow{"an escaped quote does not end a string",
+               {key("nme", "name")}, "RETURN 'a\\' + p.nme' + p.nme + '\\\\'",
+               "RETURN 'a\\' + p.nme' + p.name + '\\\\'"}));
 
 TEST(FixedQuery, AbsentWithoutErrorsOrWhenAnErrorHasNoSuggestion) {
   ValidationDiagnostic warning{UnlabeledFullScan, Severity::Warning, "w", {}, {}};
