@@ -3,7 +3,6 @@
 #include <array>
 #include <utility>
 
-#include "validator/fixed_query.hpp"
 
 namespace qarvex {
 namespace {
@@ -148,10 +147,9 @@ ValidationResult syntax_error_result(std::string message, std::optional<std::uin
   return result;
 }
 
-ValidationResult semantic_result(DiagnosticSink sink, std::string_view query) {
+ValidationResult semantic_result(DiagnosticSink sink) {
   ValidationResult result;
   result.is_valid = sink.error_texts_.empty();
-  result.fixed_query = fixed_query(sink.diagnostics_, query);
   result.errors = sink.error_texts_;
   result.semantic_errors = std::move(sink.error_texts_);
   result.warnings = std::move(sink.warning_texts_);

@@ -114,7 +114,7 @@ class DiagnosticSink {
   const std::vector<ValidationDiagnostic>& diagnostics() const { return diagnostics_; }
 
  private:
-  friend ValidationResult semantic_result(DiagnosticSink sink, std::string_view query);
+  friend ValidationResult semantic_result(DiagnosticSink sink);
 
   std::vector<std::string> error_texts_;
   std::vector<std::string> warning_texts_;
@@ -126,8 +126,8 @@ class DiagnosticSink {
 ValidationResult syntax_error_result(std::string message, std::optional<std::uint32_t> line,
                                      std::optional<std::uint32_t> column);
 
-// The result for a parsed query from everything its walk reported; `query` is the text as it
-// was given, from which the fixed query is made.
-ValidationResult semantic_result(DiagnosticSink sink, std::string_view query);
+// The result for a parsed query from everything its walk reported, without the fixed query
+// (which needs the query's text and name sites).
+ValidationResult semantic_result(DiagnosticSink sink);
 
 }  // namespace qarvex
