@@ -134,6 +134,16 @@ const CheckCase expression_cases[] = {
      {{"E602", "Aggregate function not allowed in DELETE context; aggregates are only valid in RETURN, "
                "WITH, or ORDER BY"}}},
     {"MATCH (n:Person) WHERE size([x IN [1] | count(x)]) > 0 RETURN n", {}},
+    // A slice is searched as a subscript is: its object and its bounds.
+    {"MATCH (n:Person) WHERE n.name[sum(n.age)..] = [] RETURN n",
+     {{"E602", "Aggregate function not allowed in MATCH WHERE context; aggregates are only valid in "
+               "RETURN, WITH, or ORDER BY"}}},
+    {"MATCH (n:Person) WHERE collect(n)[..1] = [] RETURN n",
+     {{"E602", "Aggregate function not allowed in MATCH WHERE context; aggregates are only valid in "
+               "RETURN, WITH, or ORDER BY"}}},
+    {"MATCH (n:Person) WHERE n.name[0..count(*)] = [] RETURN n",
+     {{"E602", "Aggregate function not allowed in MATCH WHERE context; aggregates are only valid in "
+               "RETURN, WITH, or ORDER BY"}}},
     {"MATCH (n:Person) WHERE count(*) > 0 AND max(n.age) > 1 RETURN n",
      {{"E602", "Aggregate function not allowed in MATCH WHERE context; aggregates are only valid in "
                "RETURN, WITH, or ORDER BY"}}},
