@@ -44,7 +44,7 @@ class CheckTest : public ::testing::TestWithParam<CheckCase> {};
 TEST_P(CheckTest, ReportsInWalkOrder) {
   const CheckCase& test = GetParam();
   ValidationResult result = validate_query(movie_schema(), test.query);
-  ASSERT_TRUE(result.syntax_errors.empty()) << result.syntax_errors[0];
+  ASSERT_TRUE(result.syntax_errors().empty()) << result.syntax_errors()[0];
   EXPECT_EQ(findings_of(result), test.findings);
 }
 
@@ -194,9 +194,9 @@ TEST(Checks, OrderAcrossChecksInOneMatch) {
 
 TEST(Checks, WarningsOnlyKeepTheQueryValid) {
   ValidationResult result = validate_query(movie_schema(), "MATCH (n) RETURN n");
-  EXPECT_TRUE(result.is_valid);
-  EXPECT_TRUE(result.errors.empty());
-  EXPECT_EQ(result.warnings, (std::vector<std::string>{kScan}));
+  EXPECT_TRUE(result.is_valid());
+  EXPECT_TRUE(result.errors().empty());
+  EXPECT_EQ(result.warnings(), (std::vector<std::string>{kScan}));
   EXPECT_FALSE(result.fixed_query);
 }
 

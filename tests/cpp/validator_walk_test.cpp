@@ -39,7 +39,7 @@ class WalkTest : public ::testing::TestWithParam<WalkCase> {};
 TEST_P(WalkTest, ReportsScopeErrorsInWalkOrder) {
   const WalkCase& test = GetParam();
   ValidationResult result = validate_query(Schema(), test.query);
-  ASSERT_TRUE(result.syntax_errors.empty()) << test.query << "\n" << result.syntax_errors[0];
+  ASSERT_TRUE(result.syntax_errors().empty()) << test.query << "\n" << result.syntax_errors()[0];
   EXPECT_EQ(scope_errors(result), test.errors) << test.query;
 }
 
@@ -90,13 +90,13 @@ TEST(Walk, DeepOperatorChainsDoNotExhaustTheStack) {
   std::string query = "RETURN x";
   for (int i = 0; i < 100000; ++i) query += " + x";
   ValidationResult result = validate_query(Schema(), query);
-  if (!result.syntax_errors.empty()) GTEST_SKIP() << "the parser refuses a chain this long";
-  EXPECT_EQ(result.errors.size(), 100001u);
+  if (!result.syntax_errors().empty()) GTEST_SKIP() << "the parser refuses a chain this long";
+  EXPECT_EQ(result.errors().size(), 100001u);
 }
 
 TEST(Walk, SyntaxErrorsStopTheWalk) {
   ValidationResult result = validate_query(Schema(), "MATCH (n RETURN m");
-  EXPECT_FALSE(result.is_valid);
+  EXPECT_FALSE(result.is_valid());
   ASSERT_EQ(result.diagnostics.size(), 1u);
   EXPECT_EQ(result.diagnostics[0].code, DiagnosticCode::ParseError);
   EXPECT_TRUE(result.diagnostics[0].position.has_value());
