@@ -12,7 +12,7 @@
 #include "bindings/errors.hpp"
 #include "bindings/repr.hpp"
 #include "bindings/types.hpp"
-#include "parser/builder/build.hpp"
+#include "parser/parser.hpp"
 #include "parser/query_info.hpp"
 
 namespace qarvex::py {
