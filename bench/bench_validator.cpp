@@ -8,8 +8,8 @@
 
 #include "validator/fixed_query.hpp"
 #include "validator/suggestions.hpp"
-#include "validator/unicode_lower.hpp"
-#include "validator/worker_pool.hpp"
+#include "base/unicode_lower.hpp"
+#include "base/worker_pool.hpp"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "validator/fixed_query.hpp"
 #include "validator/name_sites.hpp"
 #include "validator/suggestions.hpp"
-#include "validator/unicode_lower.hpp"
+#include "base/unicode_lower.hpp"
 
 using namespace qarvex;
 

@@ -17,6 +17,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/ascii.hpp"
 #include "parser/peg/outcome.hpp"
 
 namespace qarvex::peg {
@@ -162,9 +163,6 @@ struct Text {
   constexpr Text(const char (&literal)[N]) { std::copy_n(literal, N - 1, chars); }
   constexpr std::string_view view() const { return {chars, N - 1}; }
 };
-
-constexpr char ascii_upper(char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c; }
-constexpr char ascii_lower(char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; }
 
 // "text": exact bytes.
 template <Text literal>
