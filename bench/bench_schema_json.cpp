@@ -5,7 +5,7 @@
 #include <string>
 #include <variant>
 
-#include "schema/json_reader.hpp"
+#include "base/json_reader.hpp"
 #include "schema/schema_json.hpp"
 
 namespace {

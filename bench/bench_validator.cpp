@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "parser/builder/build.hpp"
+#include "parser/parser.hpp"
 #include "validator/fixed_query.hpp"
 #include "validator/suggestions.hpp"
-#include "validator/unicode_lower.hpp"
-#include "validator/worker_pool.hpp"
+#include "base/unicode_lower.hpp"
+#include "base/worker_pool.hpp"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <variant>
 
-#include "schema/json_reader.hpp"
+#include "base/json_reader.hpp"
 #include "schema/schema_json.hpp"
 
 namespace {

@@ -8,10 +8,10 @@
 #include <string_view>
 #include <vector>
 
-#include "parser/builder/build.hpp"
+#include "parser/parser.hpp"
 #include "validator/fixed_query.hpp"
 #include "validator/suggestions.hpp"
-#include "validator/unicode_lower.hpp"
+#include "base/unicode_lower.hpp"
 
 using namespace qarvex;
 

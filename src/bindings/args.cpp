@@ -120,6 +120,28 @@ bool bind_tuple(const Signature& signature, PyObject* args, PyObject* kwargs, Py
   return check_missing(signature, out);
 }
 
+PyObject* bind_single(const char* function, const char* parameter, PyObject* const* args,
+                      Py_ssize_t nargs, PyObject* kwnames) {
+  const Signature signature{function, {&parameter, 1}, 1};
+  PyObject* value = nullptr;
+  return bind_fastcall(signature, args, nargs, kwnames, &value) ? value : nullptr;
+}
+
+PyObject* bind_single_tuple(const char* function, const char* parameter, PyObject* args,
+                            PyObject* kwargs) {
+  const Signature signature{function, {&parameter, 1}, 1};
+  PyObject* value = nullptr;
+  return bind_tuple(signature, args, kwargs, &value) ? value : nullptr;
+}
+
+std::optional<std::string_view> bind_single_string(const char* function, const char* parameter,
+                                                   PyObject* const* args, Py_ssize_t nargs,
+                                                   PyObject* kwnames) {
+  PyObject* value = bind_single(function, parameter, args, nargs, kwnames);
+  if (value == nullptr) return std::nullopt;
+  return to_string(value, parameter);
+}
+
 void raise_cast_error(PyObject* object, std::string_view target) {
   raise_type_error("'" + type_name(object) + "' object cannot be cast as '" + std::string(target) +
                    "'");

@@ -33,6 +33,17 @@ bool bind_fastcall(const Signature& signature, PyObject* const* args, Py_ssize_t
 // Tuple-and-dict form, as received by tp_new.
 bool bind_tuple(const Signature& signature, PyObject* args, PyObject* kwargs, PyObject** out);
 
+// The prologue of a function whose one parameter, `parameter`, is required: the bound argument
+// (borrowed), or null with the call-shape TypeError. `function` is as in Signature.
+PyObject* bind_single(const char* function, const char* parameter, PyObject* const* args,
+                      Py_ssize_t nargs, PyObject* kwnames);
+PyObject* bind_single_tuple(const char* function, const char* parameter, PyObject* args,
+                            PyObject* kwargs);
+// The same, with the argument converted by to_string.
+std::optional<std::string_view> bind_single_string(const char* function, const char* parameter,
+                                                   PyObject* const* args, Py_ssize_t nargs,
+                                                   PyObject* kwnames);
+
 // Sets TypeError "'{type}' object cannot be cast as '{target}'".
 void raise_cast_error(PyObject* object, std::string_view target);
 

@@ -4,18 +4,9 @@
 
 namespace qarvex::py {
 
-PyObject* panic_exception_type() {
-  // Created under the interpreter lock and kept for the life of the process.
-  static PyObject* type = PyErr_NewExceptionWithDoc(
-      "qarvex.PanicException",
-      "Raised when the module detects a broken internal invariant.", PyExc_BaseException,
-      nullptr);
-  return type;
-}
-
 void raise_panic(std::string_view message) {
   PyObject* type = panic_exception_type();
-  if (type == nullptr) return;  // creating the class failed and set its own exception
+  if (type == nullptr) return;  // only before the module has been created
   PyRef text = PyRef::steal(PyUnicode_FromStringAndSize(message.data(), message.size()));
   if (!text) return;
   PyErr_SetObject(type, text.get());

@@ -8,11 +8,14 @@
 #include <exception>
 #include <string>
 #include <string_view>
+#include <type_traits>
+
+#include "bindings/py_ref.hpp"
 
 namespace qarvex::py {
 
 // The exception class for broken internal invariants. It derives from BaseException, so that
-// `except Exception` does not swallow it. Created once per process; null if creation failed.
+// `except Exception` does not swallow it. Created with the classes (create_types, types.hpp).
 PyObject* panic_exception_type();
 
 // Sets PanicException with `message`.
@@ -44,9 +47,17 @@ Result guarded(Result failed, Body&& body) noexcept {
   return failed;
 }
 
+// For a slot that returns an object: the body returns a PyRef (or a raw new reference), which
+// is handed to the interpreter.
 template <typename Body>
 PyObject* guarded(Body&& body) noexcept {
-  return guarded(static_cast<PyObject*>(nullptr), std::forward<Body>(body));
+  return guarded(static_cast<PyObject*>(nullptr), [&]() -> PyObject* {
+    if constexpr (std::is_same_v<decltype(body()), PyRef>) {
+      return body().release();
+    } else {
+      return body();
+    }
+  });
 }
 
 }  // namespace qarvex::py

@@ -1,8 +1,9 @@
-// The module's entry point: refuses sub-interpreters, creates the module object once and fills
-// it with the six classes and parse_query, each name also appended to __all__.
+// The module's entry point: refuses sub-interpreters, creates the classes and the module object
+// once and fills it with the six classes and parse_query, each name also appended to __all__.
 #include <Python.h>
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 
 #include "bindings/py_ref.hpp"
@@ -36,21 +37,12 @@ bool add_exported(PyObject* module, const char* name, PyObject* value) {
 }
 
 PyObject* create_module() {
+  if (!create_types()) return nullptr;
   PyRef module = PyRef::steal(PyModule_Create(&module_def));
   if (!module) return nullptr;
-  const struct {
-    const char* name;
-    PyTypeObject* (*type)();
-  } classes[] = {
-      {"Schema", schema_type},
-      {"Qarvex", qarvex_type},
-      {"ValidationResult", validation_result_type},
-      {"ValidationDiagnostic", validation_diagnostic_type},
-      {"CypherGenerator", cypher_generator_type},
-      {"QueryInfo", query_info_type},
-  };
-  for (const auto& entry : classes) {
-    if (!add_exported(module.get(), entry.name, reinterpret_cast<PyObject*>(entry.type()))) {
+  for (std::size_t i = 0; i < class_count; ++i) {
+    auto id = static_cast<ClassId>(i);
+    if (!add_exported(module.get(), class_name(id), reinterpret_cast<PyObject*>(type_object(id)))) {
       return nullptr;
     }
   }

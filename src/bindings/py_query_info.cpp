@@ -1,6 +1,4 @@
 // parse_query and the Python class QueryInfo: what a query uses, found without a schema.
-#include <array>
-#include <new>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -10,9 +8,10 @@
 #include "bindings/args.hpp"
 #include "bindings/convert.hpp"
 #include "bindings/errors.hpp"
+#include "bindings/instance.hpp"
 #include "bindings/repr.hpp"
 #include "bindings/types.hpp"
-#include "parser/builder/build.hpp"
+#include "parser/parser.hpp"
 #include "parser/query_info.hpp"
 
 namespace qarvex::py {
@@ -26,23 +25,7 @@ struct QueryInfoValue {
   std::vector<std::string> properties_used;
 };
 
-struct QueryInfoObject {
-  PyObject_HEAD
-  QueryInfoValue value;
-};
-
-const QueryInfoValue& value_of(PyObject* self) {
-  return reinterpret_cast<QueryInfoObject*>(self)->value;
-}
-
-PyObject* new_query_info(QueryInfoValue value) {
-  PyTypeObject* type = query_info_type();
-  if (type == nullptr) return nullptr;
-  PyObject* self = type->tp_alloc(type, 0);
-  if (self == nullptr) return nullptr;
-  new (&reinterpret_cast<QueryInfoObject*>(self)->value) QueryInfoValue(std::move(value));
-  return self;
-}
+const QueryInfoValue& info_of(PyObject* self) { return value_of<QueryInfoValue>(self); }
 
 // A syntax error or a build failure is reported inside the value, never raised.
 QueryInfoValue query_info_of(std::string_view query) {
@@ -60,23 +43,18 @@ QueryInfoValue query_info_of(std::string_view query) {
   return info;
 }
 
-void query_info_dealloc(PyObject* self) {
-  reinterpret_cast<QueryInfoObject*>(self)->value.~QueryInfoValue();
-  free_instance(self);
-}
-
-PyObject* get_is_valid(PyObject* self, void*) { return PyBool_FromLong(value_of(self).is_valid); }
+PyObject* get_is_valid(PyObject* self, void*) { return new_bool(info_of(self).is_valid).release(); }
 
 template <std::vector<std::string> QueryInfoValue::*field>
 PyObject* get_list(PyObject* self, void*) {
-  return guarded([&] { return new_str_list(value_of(self).*field); });
+  return guarded([&] { return new_str_list(info_of(self).*field); });
 }
 
-int query_info_bool(PyObject* self) { return value_of(self).is_valid ? 1 : 0; }
+int query_info_bool(PyObject* self) { return info_of(self).is_valid ? 1 : 0; }
 
 PyObject* query_info_repr(PyObject* self) {
   return guarded([&] {
-    const QueryInfoValue& info = value_of(self);
+    const QueryInfoValue& info = info_of(self);
     std::string text = "QueryInfo(is_valid=";
     text += info.is_valid ? "true" : "false";
     const std::pair<const char*, const std::vector<std::string>*> parts[] = {
@@ -107,36 +85,24 @@ PyGetSetDef getters[] = {
     {nullptr, nullptr, nullptr, nullptr, nullptr},
 };
 
-PyType_Slot slots[] = {
-    {Py_tp_dealloc, reinterpret_cast<void*>(query_info_dealloc)},
-    {Py_tp_repr, reinterpret_cast<void*>(query_info_repr)},
-    {Py_nb_bool, reinterpret_cast<void*>(query_info_bool)},
-    {Py_tp_getset, getters},
-    {Py_tp_doc, const_cast<char*>("Information extracted from a parsed query without a schema.")},
-    {0, nullptr},
-};
-
-PyType_Spec spec{"builtins.QueryInfo", sizeof(QueryInfoObject), 0,
-                 class_flags | Py_TPFLAGS_DISALLOW_INSTANTIATION, slots};
+auto slots = class_slots<QueryInfoValue>(
+    slot(Py_tp_repr, query_info_repr), slot(Py_nb_bool, query_info_bool),
+    slot(Py_tp_getset, getters),
+    doc_slot("Information extracted from a parsed query without a schema."));
 
 PyObject* parse_query(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-  return guarded([&]() -> PyObject* {
-    static constexpr std::array<const char*, 1> names{"query"};
-    static constexpr Signature signature{"parse_query()", names, 1};
-    PyObject* value = nullptr;
-    if (!bind_fastcall(signature, args, nargs, kwnames, &value)) return nullptr;
-    std::optional<std::string_view> query = to_string(value, "query");
-    if (!query) return nullptr;
-    return new_query_info(query_info_of(*query));
+  return guarded([&] {
+    std::optional<std::string_view> query =
+        bind_single_string("parse_query()", "query", args, nargs, kwnames);
+    if (!query) return PyRef();
+    return new_instance(ClassId::QueryInfo, query_info_of(*query));
   });
 }
 
 }  // namespace
 
-PyTypeObject* query_info_type() {
-  static PyTypeObject* type = nullptr;
-  return cached_type(type, spec);
-}
+PyType_Spec query_info_spec = class_spec<QueryInfoValue>(
+    "builtins.QueryInfo", class_flags | Py_TPFLAGS_DISALLOW_INSTANTIATION, slots);
 
 PyMethodDef parse_query_def = {
     "parse_query", as_method(parse_query), METH_FASTCALL | METH_KEYWORDS,

@@ -1,12 +1,15 @@
 #include "bindings/py_schema.hpp"
 
 #include <array>
-#include <new>
+#include <optional>
 #include <string>
+#include <string_view>
+#include <utility>
 
 #include "bindings/args.hpp"
 #include "bindings/convert.hpp"
 #include "bindings/errors.hpp"
+#include "bindings/instance.hpp"
 #include "bindings/py_ref.hpp"
 #include "bindings/py_schema_forms.hpp"
 #include "bindings/repr.hpp"
@@ -16,13 +19,7 @@
 namespace qarvex::py {
 namespace {
 
-struct SchemaObject {
-  PyObject_HEAD
-  Schema value;
-};
-
-SchemaObject* as_schema(PyObject* self) { return reinterpret_cast<SchemaObject*>(self); }
-const Schema& value_of(PyObject* self) { return as_schema(self)->value; }
+const Schema& schema_of(PyObject* self) { return value_of<Schema>(self); }
 
 // --- construction -------------------------------------------------------------------------
 
@@ -94,109 +91,106 @@ PyObject* schema_new(PyTypeObject*, PyObject* args, PyObject* kwargs) {
       return nullptr;
     }
     std::optional<Schema> schema = schema_from_dicts(values[0], values[1]);
-    return schema ? new_schema_object(std::move(*schema)) : nullptr;
+    return schema ? new_schema_object(std::move(*schema)).release() : nullptr;
   });
-}
-
-void schema_dealloc(PyObject* self) {
-  as_schema(self)->value.~Schema();
-  free_instance(self);
 }
 
 // --- methods --------------------------------------------------------------------------------
 
-// Binds a method's single string parameter.
-std::optional<std::string_view> single_string(const Signature& signature, PyObject* const* args,
-                                              Py_ssize_t nargs, PyObject* kwnames) {
-  PyObject* value = nullptr;
-  if (!bind_fastcall(signature, args, nargs, kwnames, &value)) return std::nullopt;
-  return to_string(value, signature.parameters[0]);
+using StringQuery = PyRef (*)(const Schema& schema, std::string_view argument);
+
+// A method of one string parameter whose result is answer(schema, argument).
+PyObject* string_query(const char* function, const char* parameter, StringQuery answer,
+                       PyObject* self, PyObject* const* args, Py_ssize_t nargs,
+                       PyObject* kwnames) {
+  return guarded([&] {
+    std::optional<std::string_view> text =
+        bind_single_string(function, parameter, args, nargs, kwnames);
+    if (!text) return PyRef();
+    return answer(schema_of(self), *text);
+  });
 }
 
-constexpr std::array<const char*, 1> label_param{"label"};
-constexpr std::array<const char*, 1> rel_type_param{"rel_type"};
-constexpr std::array<const char*, 1> other_param{"other"};
+PyRef endpoints_tuple(const Schema& schema, std::string_view type) {
+  std::optional<Endpoints> ends = schema.endpoints(type);
+  if (!ends) return PyRef::borrow(Py_None);
+  PyRef source = new_str(ends->source);
+  PyRef target = new_str(ends->target);
+  if (!source || !target) return PyRef();
+  return PyRef::steal(PyTuple_Pack(2, source.get(), target.get()));
+}
 
 PyObject* node_labels(PyObject* self, PyObject*) {
-  return guarded([&] { return new_str_list(value_of(self).sorted_labels()); });
+  return guarded([&] { return new_str_list(schema_of(self).sorted_labels()); });
 }
 
 PyObject* rel_types(PyObject* self, PyObject*) {
-  return guarded([&] { return new_str_list(value_of(self).sorted_types()); });
+  return guarded([&] { return new_str_list(schema_of(self).sorted_types()); });
+}
+
+PyRef label_known(const Schema& schema, std::string_view label) {
+  return new_bool(schema.has_label(label));
+}
+
+PyRef type_known(const Schema& schema, std::string_view type) {
+  return new_bool(schema.has_type(type));
+}
+
+PyRef label_properties(const Schema& schema, std::string_view label) {
+  return new_str_list(schema.sorted_label_properties(label));
+}
+
+PyRef type_properties(const Schema& schema, std::string_view type) {
+  return new_str_list(schema.sorted_type_properties(type));
 }
 
 PyObject* has_node_label(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kw) {
-  return guarded([&]() -> PyObject* {
-    static constexpr Signature signature{"Schema.has_node_label()", label_param, 1};
-    auto label = single_string(signature, args, nargs, kw);
-    return label ? PyBool_FromLong(value_of(self).has_label(*label)) : nullptr;
-  });
+  return string_query("Schema.has_node_label()", "label", label_known, self, args, nargs, kw);
 }
 
 PyObject* has_rel_type(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kw) {
-  return guarded([&]() -> PyObject* {
-    static constexpr Signature signature{"Schema.has_rel_type()", rel_type_param, 1};
-    auto type = single_string(signature, args, nargs, kw);
-    return type ? PyBool_FromLong(value_of(self).has_type(*type)) : nullptr;
-  });
+  return string_query("Schema.has_rel_type()", "rel_type", type_known, self, args, nargs, kw);
 }
 
 PyObject* node_properties(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kw) {
-  return guarded([&]() -> PyObject* {
-    static constexpr Signature signature{"Schema.node_properties()", label_param, 1};
-    auto label = single_string(signature, args, nargs, kw);
-    return label ? new_str_list(value_of(self).sorted_label_properties(*label)) : nullptr;
-  });
+  return string_query("Schema.node_properties()", "label", label_properties, self, args, nargs,
+                      kw);
 }
 
 PyObject* rel_properties(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kw) {
-  return guarded([&]() -> PyObject* {
-    static constexpr Signature signature{"Schema.rel_properties()", rel_type_param, 1};
-    auto type = single_string(signature, args, nargs, kw);
-    return type ? new_str_list(value_of(self).sorted_type_properties(*type)) : nullptr;
-  });
+  return string_query("Schema.rel_properties()", "rel_type", type_properties, self, args, nargs,
+                      kw);
 }
 
 PyObject* rel_endpoints(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kw) {
-  return guarded([&]() -> PyObject* {
-    static constexpr Signature signature{"Schema.rel_endpoints()", rel_type_param, 1};
-    auto type = single_string(signature, args, nargs, kw);
-    if (!type) return nullptr;
-    std::optional<Endpoints> ends = value_of(self).endpoints(*type);
-    if (!ends) Py_RETURN_NONE;
-    PyRef source = PyRef::steal(new_str(ends->source));
-    PyRef target = PyRef::steal(new_str(ends->target));
-    if (!source || !target) return nullptr;
-    return PyTuple_Pack(2, source.get(), target.get());
-  });
+  return string_query("Schema.rel_endpoints()", "rel_type", endpoints_tuple, self, args, nargs,
+                      kw);
 }
 
 PyObject* merge(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kw) {
-  return guarded([&]() -> PyObject* {
-    static constexpr Signature signature{"Schema.merge()", other_param, 1};
-    PyObject* value = nullptr;
-    if (!bind_fastcall(signature, args, nargs, kw, &value)) return nullptr;
-    const Schema* other = to_schema(value, "other");
-    if (other == nullptr) return nullptr;
-    return new_schema_object(qarvex::merge(value_of(self), *other));
+  return guarded([&] {
+    PyObject* value = bind_single("Schema.merge()", "other", args, nargs, kw);
+    const Schema* other = value == nullptr ? nullptr : to_schema(value, "other");
+    if (other == nullptr) return PyRef();
+    return new_schema_object(qarvex::merge(schema_of(self), *other));
   });
 }
 
 PyObject* to_prompt(PyObject* self, PyObject*) {
-  return guarded([&] { return new_str(render_prompt(value_of(self))); });
+  return guarded([&] { return new_str(render_prompt(schema_of(self))); });
 }
 
 PyObject* to_markdown(PyObject* self, PyObject*) {
-  return guarded([&] { return new_str(render_markdown(value_of(self))); });
+  return guarded([&] { return new_str(render_markdown(schema_of(self))); });
 }
 
 PyObject* to_cypher_context(PyObject* self, PyObject*) {
-  return guarded([&] { return new_str(render_cypher_context(value_of(self))); });
+  return guarded([&] { return new_str(render_cypher_context(schema_of(self))); });
 }
 
 PyObject* schema_repr(PyObject* self) {
   return guarded([&] {
-    const Schema& schema = value_of(self);
+    const Schema& schema = schema_of(self);
     std::string text = "Schema(nodes=";
     append_quoted_list(text, schema.sorted_labels());
     text += ", relationships=";
@@ -311,37 +305,21 @@ PyMethodDef methods[] = {
     {nullptr, nullptr, 0, nullptr},
 };
 
-PyType_Slot slots[] = {
-    {Py_tp_new, reinterpret_cast<void*>(schema_new)},
-    {Py_tp_dealloc, reinterpret_cast<void*>(schema_dealloc)},
-    {Py_tp_repr, reinterpret_cast<void*>(schema_repr)},
-    {Py_tp_methods, methods},
-    {Py_tp_doc, const_cast<char*>("Schema(nodes, relationships)\n--\n\n")},
-    {0, nullptr},
-};
-
-PyType_Spec spec{"builtins.Schema", sizeof(SchemaObject), 0, class_flags, slots};
+auto slots = class_slots<Schema>(slot(Py_tp_new, schema_new), slot(Py_tp_repr, schema_repr),
+                                 slot(Py_tp_methods, methods),
+                                 doc_slot("Schema(nodes, relationships)\n--\n\n"));
 
 }  // namespace
 
-PyTypeObject* schema_type() {
-  static PyTypeObject* type = nullptr;
-  return cached_type(type, spec);
-}
+PyType_Spec schema_spec = class_spec<Schema>("builtins.Schema", class_flags, slots);
 
 const Schema* schema_value(PyObject* object) {
-  PyTypeObject* type = schema_type();
-  if (type == nullptr || !Py_IS_TYPE(object, type)) return nullptr;
-  return &value_of(object);
+  if (!Py_IS_TYPE(object, type_object(ClassId::Schema))) return nullptr;
+  return &schema_of(object);
 }
 
-PyObject* new_schema_object(Schema value) {
-  PyTypeObject* type = schema_type();
-  if (type == nullptr) return nullptr;
-  PyObject* self = type->tp_alloc(type, 0);
-  if (self == nullptr) return nullptr;
-  new (&as_schema(self)->value) Schema(std::move(value));
-  return self;
+PyRef new_schema_object(Schema value) {
+  return new_instance(ClassId::Schema, std::move(value));
 }
 
 std::optional<Schema> schema_from_dicts(PyObject* nodes, PyObject* relationships) {

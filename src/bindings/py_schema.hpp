@@ -5,6 +5,7 @@
 
 #include <optional>
 
+#include "bindings/py_ref.hpp"
 #include "bindings/types.hpp"
 #include "schema/schema.hpp"
 
@@ -14,7 +15,7 @@ namespace qarvex::py {
 const Schema* schema_value(PyObject* object);
 
 // A new Schema instance owning `value`.
-PyObject* new_schema_object(Schema value);
+PyRef new_schema_object(Schema value);
 
 // Builds a schema from the `nodes` and `relationships` dicts, checking every entry; nothing
 // with a TypeError set on the first bad entry. Shared by the constructor and Schema.from_dict.

@@ -1,6 +1,5 @@
 #include "bindings/py_schema_forms.hpp"
 
-#include <array>
 #include <string>
 #include <variant>
 
@@ -14,7 +13,7 @@
 namespace qarvex::py {
 namespace {
 
-// Sets `key` in `dict` to `value`, a new reference; false with an exception set on failure.
+// Sets `key` in `dict` to `value`; false with an exception set on failure (of either).
 bool set_item(PyObject* dict, PyObject* key, PyRef value) {
   return value && PyDict_SetItem(dict, key, value.get()) == 0;
 }
@@ -27,9 +26,9 @@ PyRef nodes_dict(const Schema& schema) {
   PyRef nodes = PyRef::steal(PyDict_New());
   if (!nodes) return nodes;
   for (const std::string& label : schema.sorted_labels()) {
-    PyRef key = PyRef::steal(new_str(label));
-    if (!key || !set_item(nodes.get(), key.get(),
-                          PyRef::steal(new_str_list(schema.sorted_label_properties(label))))) {
+    PyRef key = new_str(label);
+    if (!key ||
+        !set_item(nodes.get(), key.get(), new_str_list(schema.sorted_label_properties(label)))) {
       return PyRef();
     }
   }
@@ -37,9 +36,9 @@ PyRef nodes_dict(const Schema& schema) {
 }
 
 PyRef relationship_tuple(const RelationshipType& rel) {
-  PyRef source = PyRef::steal(new_str(rel.source));
-  PyRef target = PyRef::steal(new_str(rel.target));
-  PyRef keys = PyRef::steal(new_str_list(sorted_names(rel.properties)));
+  PyRef source = new_str(rel.source);
+  PyRef target = new_str(rel.target);
+  PyRef keys = new_str_list(sorted_names(rel.properties));
   if (!source || !target || !keys) return PyRef();
   return PyRef::steal(PyTuple_Pack(3, source.get(), target.get(), keys.get()));
 }
@@ -48,7 +47,7 @@ PyRef relationships_dict(const Schema& schema) {
   PyRef relationships = PyRef::steal(PyDict_New());
   if (!relationships) return relationships;
   for (const std::string& type : schema.sorted_types()) {
-    PyRef key = PyRef::steal(new_str(type));
+    PyRef key = new_str(type);
     const RelationshipType& rel = schema.relationships().find(type)->second;
     if (!key || !set_item(relationships.get(), key.get(), relationship_tuple(rel))) {
       return PyRef();
@@ -75,37 +74,31 @@ PyRef required_dict_entry(PyObject* d, const char* key) {
   return value;
 }
 
-constexpr std::array<const char*, 1> d_param{"d"};
-constexpr std::array<const char*, 1> json_str_param{"json_str"};
-
 }  // namespace
 
 PyObject* schema_to_dict(PyObject* self, PyObject*) {
-  return guarded([&]() -> PyObject* {
+  return guarded([&] {
     const Schema& schema = *schema_value(self);
     PyRef dict = PyRef::steal(PyDict_New());
     if (!dict || !set_item(dict.get(), "nodes", nodes_dict(schema)) ||
         !set_item(dict.get(), "relationships", relationships_dict(schema))) {
-      return nullptr;
+      return PyRef();
     }
-    return dict.release();
+    return dict;
   });
 }
 
 PyObject* schema_from_dict(PyObject*, PyObject* const* args, Py_ssize_t nargs,
                            PyObject* kwnames) {
-  return guarded([&]() -> PyObject* {
-    static constexpr Signature signature{"Schema.from_dict()", d_param, 1};
-    PyObject* d = nullptr;
-    if (!bind_fastcall(signature, args, nargs, kwnames, &d) || !check_dict(d, "d")) {
-      return nullptr;
-    }
+  return guarded([&] {
+    PyObject* d = bind_single("Schema.from_dict()", "d", args, nargs, kwnames);
+    if (d == nullptr || !check_dict(d, "d")) return PyRef();
     PyRef nodes = required_dict_entry(d, "nodes");
-    if (!nodes) return nullptr;
+    if (!nodes) return PyRef();
     PyRef relationships = required_dict_entry(d, "relationships");
-    if (!relationships) return nullptr;
+    if (!relationships) return PyRef();
     std::optional<Schema> schema = schema_from_dicts(nodes.get(), relationships.get());
-    return schema ? new_schema_object(std::move(*schema)) : nullptr;
+    return schema ? new_schema_object(std::move(*schema)) : PyRef();
   });
 }
 
@@ -115,16 +108,14 @@ PyObject* schema_to_json(PyObject* self, PyObject*) {
 
 PyObject* schema_from_json(PyObject*, PyObject* const* args, Py_ssize_t nargs,
                            PyObject* kwnames) {
-  return guarded([&]() -> PyObject* {
-    static constexpr Signature signature{"Schema.from_json()", json_str_param, 1};
-    PyObject* value = nullptr;
-    if (!bind_fastcall(signature, args, nargs, kwnames, &value)) return nullptr;
-    std::optional<std::string_view> text = to_string(value, "json_str");
-    if (!text) return nullptr;
+  return guarded([&] {
+    std::optional<std::string_view> text =
+        bind_single_string("Schema.from_json()", "json_str", args, nargs, kwnames);
+    if (!text) return PyRef();
     std::variant<Schema, SchemaJsonError> result = qarvex::schema_from_json(*text);
     if (auto* error = std::get_if<SchemaJsonError>(&result)) {
       raise_value_error("Invalid Schema JSON: " + error->message());
-      return nullptr;
+      return PyRef();
     }
     return new_schema_object(std::move(std::get<Schema>(result)));
   });

@@ -2,11 +2,12 @@
 // validation's records, made only by the validator.
 #include "bindings/py_validation_result.hpp"
 
-#include <new>
+#include <array>
 #include <string>
 
 #include "bindings/convert.hpp"
 #include "bindings/errors.hpp"
+#include "bindings/instance.hpp"
 #include "bindings/py_ref.hpp"
 #include "bindings/repr.hpp"
 #include "validator/result_json.hpp"
@@ -14,49 +15,20 @@
 namespace qarvex::py {
 namespace {
 
-template <typename Value>
-struct Holder {
-  PyObject_HEAD
-  Value value;
-};
-
-using ResultObject = Holder<ValidationResult>;
-using DiagnosticObject = Holder<ValidationDiagnostic>;
-
-template <typename Value>
-const Value& value_of(PyObject* self) {
-  return reinterpret_cast<Holder<Value>*>(self)->value;
-}
-
-template <typename Value>
-PyObject* new_holder(PyTypeObject* type, Value value) {
-  if (type == nullptr) return nullptr;
-  PyObject* self = type->tp_alloc(type, 0);
-  if (self == nullptr) return nullptr;
-  new (&reinterpret_cast<Holder<Value>*>(self)->value) Value(std::move(value));
-  return self;
-}
-
-template <typename Value>
-void holder_dealloc(PyObject* self) {
-  reinterpret_cast<Holder<Value>*>(self)->value.~Value();
-  free_instance(self);
-}
-
 // --- ValidationDiagnostic ---------------------------------------------------------------------
 
 const ValidationDiagnostic& diagnostic_of(PyObject* self) {
   return value_of<ValidationDiagnostic>(self);
 }
 
-PyObject* new_position_part(const ValidationDiagnostic& diagnostic, bool line) {
-  if (!diagnostic.position) Py_RETURN_NONE;
-  return PyLong_FromUnsignedLong(line ? diagnostic.position->line : diagnostic.position->column);
+PyRef new_position_part(const ValidationDiagnostic& diagnostic, bool line) {
+  if (!diagnostic.position) return PyRef::borrow(Py_None);
+  return PyRef::steal(
+      PyLong_FromUnsignedLong(line ? diagnostic.position->line : diagnostic.position->column));
 }
 
-PyObject* new_suggestion_part(const ValidationDiagnostic& diagnostic,
-                              std::string Suggestion::*part) {
-  if (!diagnostic.suggestion) Py_RETURN_NONE;
+PyRef new_suggestion_part(const ValidationDiagnostic& diagnostic, std::string Suggestion::*part) {
+  if (!diagnostic.suggestion) return PyRef::borrow(Py_None);
   return new_str((*diagnostic.suggestion).*part);
 }
 
@@ -64,7 +36,7 @@ PyObject* new_suggestion_part(const ValidationDiagnostic& diagnostic,
 struct DiagnosticField {
   const char* name;
   const char* doc;
-  PyObject* (*make)(const ValidationDiagnostic&);
+  PyRef (*make)(const ValidationDiagnostic&);
 };
 
 const DiagnosticField diagnostic_fields[] = {
@@ -98,14 +70,20 @@ PyObject* get_diagnostic_field(PyObject* self, void* closure) {
   return guarded([&] { return field->make(diagnostic_of(self)); });
 }
 
-PyObject* diagnostic_dict(const ValidationDiagnostic& diagnostic) {
+// A dict of `fields` in order, each value made from `value` and set before the next is made.
+template <typename Value, typename Field, std::size_t count>
+PyRef fields_dict(const Value& value, const Field (&fields)[count]) {
   PyRef dict = PyRef::steal(PyDict_New());
-  if (!dict) return nullptr;
-  for (const DiagnosticField& field : diagnostic_fields) {
-    PyRef value = PyRef::steal(field.make(diagnostic));
-    if (!value || PyDict_SetItemString(dict.get(), field.name, value.get()) < 0) return nullptr;
+  if (!dict) return dict;
+  for (const Field& field : fields) {
+    PyRef item = field.make(value);
+    if (!item || PyDict_SetItemString(dict.get(), field.name, item.get()) < 0) return PyRef();
   }
-  return dict.release();
+  return dict;
+}
+
+PyRef diagnostic_dict(const ValidationDiagnostic& diagnostic) {
+  return fields_dict(diagnostic, diagnostic_fields);
 }
 
 PyObject* diagnostic_to_dict(PyObject* self, PyObject*) {
@@ -132,23 +110,25 @@ PyObject* diagnostic_repr(PyObject* self) {
   });
 }
 
-PyGetSetDef diagnostic_getters[diagnostic_field_count + 1] = {};
+// The getters come from the field table, so names, docs and order are stated once.
+std::array<PyGetSetDef, diagnostic_field_count + 1> diagnostic_getters = [] {
+  std::array<PyGetSetDef, diagnostic_field_count + 1> getters{};
+  for (std::size_t i = 0; i < diagnostic_field_count; ++i) {
+    const DiagnosticField& field = diagnostic_fields[i];
+    getters[i] = {field.name, get_diagnostic_field, nullptr, field.doc,
+                  const_cast<DiagnosticField*>(&field)};
+  }
+  return getters;
+}();
 
 PyMethodDef diagnostic_methods[] = {
     {"to_dict", diagnostic_to_dict, METH_NOARGS, "to_dict($self)\n--\n\n"},
     {nullptr, nullptr, 0, nullptr},
 };
 
-PyType_Slot diagnostic_slots[] = {
-    {Py_tp_dealloc, reinterpret_cast<void*>(holder_dealloc<ValidationDiagnostic>)},
-    {Py_tp_repr, reinterpret_cast<void*>(diagnostic_repr)},
-    {Py_tp_getset, diagnostic_getters},
-    {Py_tp_methods, diagnostic_methods},
-    {0, nullptr},
-};
-
-PyType_Spec diagnostic_spec{"builtins.ValidationDiagnostic", sizeof(DiagnosticObject), 0,
-                            class_flags | Py_TPFLAGS_DISALLOW_INSTANTIATION, diagnostic_slots};
+auto diagnostic_slots = class_slots<ValidationDiagnostic>(
+    slot(Py_tp_repr, diagnostic_repr), slot(Py_tp_getset, diagnostic_getters.data()),
+    slot(Py_tp_methods, diagnostic_methods));
 
 // --- ValidationResult -------------------------------------------------------------------------
 
@@ -159,52 +139,41 @@ PyObject* get_texts(PyObject* self, void*) {
   return guarded([&] { return new_str_list((result_of(self).*texts)()); });
 }
 
-PyObject* get_is_valid(PyObject* self, void*) { return PyBool_FromLong(result_of(self).is_valid()); }
+PyObject* get_is_valid(PyObject* self, void*) {
+  return new_bool(result_of(self).is_valid()).release();
+}
 
 PyObject* get_fixed_query(PyObject* self, void*) {
   return guarded([&] { return new_optional_str(result_of(self).fixed_query); });
 }
 
-PyObject* diagnostics_list(const ValidationResult& result, PyObject* (*make)(const ValidationDiagnostic&)) {
-  PyRef list = PyRef::steal(PyList_New(static_cast<Py_ssize_t>(result.diagnostics.size())));
-  if (!list) return nullptr;
-  for (std::size_t i = 0; i < result.diagnostics.size(); ++i) {
-    PyObject* item = make(result.diagnostics[i]);
-    if (item == nullptr) return nullptr;
-    PyList_SET_ITEM(list.get(), static_cast<Py_ssize_t>(i), item);
-  }
-  return list.release();
-}
-
-PyObject* new_diagnostic(const ValidationDiagnostic& diagnostic) {
-  return new_holder(validation_diagnostic_type(), diagnostic);
+PyRef new_diagnostic(const ValidationDiagnostic& diagnostic) {
+  return new_instance(ClassId::ValidationDiagnostic, diagnostic);
 }
 
 PyObject* get_diagnostics(PyObject* self, void*) {
-  return guarded([&] { return diagnostics_list(result_of(self), new_diagnostic); });
+  return guarded([&] { return new_list(result_of(self).diagnostics, new_diagnostic); });
 }
 
+// The members of to_dict in their order, each as a new Python object.
+struct ResultMember {
+  const char* name;
+  PyRef (*make)(const ValidationResult&);
+};
+
+const ResultMember result_members[] = {
+    {"is_valid", [](const ValidationResult& r) { return new_bool(r.is_valid()); }},
+    {"errors", [](const ValidationResult& r) { return new_str_list(r.errors()); }},
+    {"syntax_errors", [](const ValidationResult& r) { return new_str_list(r.syntax_errors()); }},
+    {"semantic_errors", [](const ValidationResult& r) { return new_str_list(r.semantic_errors()); }},
+    {"warnings", [](const ValidationResult& r) { return new_str_list(r.warnings()); }},
+    {"fixed_query", [](const ValidationResult& r) { return new_optional_str(r.fixed_query); }},
+    {"diagnostics",
+     [](const ValidationResult& r) { return new_list(r.diagnostics, diagnostic_dict); }},
+};
+
 PyObject* result_to_dict(PyObject* self, PyObject*) {
-  return guarded([&]() -> PyObject* {
-    const ValidationResult& result = result_of(self);
-    PyRef dict = PyRef::steal(PyDict_New());
-    if (!dict) return nullptr;
-    const std::pair<const char*, PyObject*> members[] = {
-        {"is_valid", PyBool_FromLong(result.is_valid())},
-        {"errors", new_str_list(result.errors())},
-        {"syntax_errors", new_str_list(result.syntax_errors())},
-        {"semantic_errors", new_str_list(result.semantic_errors())},
-        {"warnings", new_str_list(result.warnings())},
-        {"fixed_query", new_optional_str(result.fixed_query)},
-        {"diagnostics", diagnostics_list(result, diagnostic_dict)},
-    };
-    bool ok = true;
-    for (const auto& [name, raw] : members) {
-      PyRef value = PyRef::steal(raw);  // every member is released, whatever fails
-      ok = ok && value && PyDict_SetItemString(dict.get(), name, value.get()) == 0;
-    }
-    return ok ? dict.release() : nullptr;
-  });
+  return guarded([&] { return fields_dict(result_of(self), result_members); });
 }
 
 PyObject* result_to_json_method(PyObject* self, PyObject*) {
@@ -256,41 +225,22 @@ PyMethodDef result_methods[] = {
     {nullptr, nullptr, 0, nullptr},
 };
 
-PyType_Slot result_slots[] = {
-    {Py_tp_dealloc, reinterpret_cast<void*>(holder_dealloc<ValidationResult>)},
-    {Py_tp_repr, reinterpret_cast<void*>(result_repr)},
-    {Py_nb_bool, reinterpret_cast<void*>(result_bool)},
-    {Py_sq_length, reinterpret_cast<void*>(result_length)},
-    {Py_tp_getset, result_getters},
-    {Py_tp_methods, result_methods},
-    {0, nullptr},
-};
-
-PyType_Spec result_spec{"builtins.ValidationResult", sizeof(ResultObject), 0,
-                        class_flags | Py_TPFLAGS_DISALLOW_INSTANTIATION, result_slots};
+auto result_slots = class_slots<ValidationResult>(
+    slot(Py_tp_repr, result_repr), slot(Py_nb_bool, result_bool),
+    slot(Py_sq_length, result_length), slot(Py_tp_getset, result_getters),
+    slot(Py_tp_methods, result_methods));
 
 }  // namespace
 
-PyTypeObject* validation_result_type() {
-  static PyTypeObject* type = nullptr;
-  return cached_type(type, result_spec);
-}
+PyType_Spec validation_diagnostic_spec = class_spec<ValidationDiagnostic>(
+    "builtins.ValidationDiagnostic", class_flags | Py_TPFLAGS_DISALLOW_INSTANTIATION,
+    diagnostic_slots);
 
-PyTypeObject* validation_diagnostic_type() {
-  static PyTypeObject* type = nullptr;
-  if (type == nullptr) {
-    // The getters come from the field table, so names, docs and order are stated once.
-    for (std::size_t i = 0; i < diagnostic_field_count; ++i) {
-      const DiagnosticField& field = diagnostic_fields[i];
-      diagnostic_getters[i] = {field.name, get_diagnostic_field, nullptr, field.doc,
-                               const_cast<DiagnosticField*>(&field)};
-    }
-  }
-  return cached_type(type, diagnostic_spec);
-}
+PyType_Spec validation_result_spec = class_spec<ValidationResult>(
+    "builtins.ValidationResult", class_flags | Py_TPFLAGS_DISALLOW_INSTANTIATION, result_slots);
 
-PyObject* new_validation_result(ValidationResult result) {
-  return new_holder(validation_result_type(), std::move(result));
+PyRef new_validation_result(ValidationResult result) {
+  return new_instance(ClassId::ValidationResult, std::move(result));
 }
 
 }  // namespace qarvex::py

@@ -1,33 +1,43 @@
-// The module's six classes. Each is created from its PyType_Spec on first use and kept
-// for the life of the process; a getter returns null with an exception if creation failed.
+// The module's classes. Every class object, and the PanicException class, is created in one
+// place (create_types, at module init) and kept for the life of the process; each class file
+// only provides its PyType_Spec.
 #pragma once
 
 #include <Python.h>
 
+#include <cstddef>
+
 namespace qarvex::py {
 
-PyTypeObject* schema_type();
-PyTypeObject* qarvex_type();
-PyTypeObject* validation_result_type();
-PyTypeObject* validation_diagnostic_type();
-PyTypeObject* cypher_generator_type();
-PyTypeObject* query_info_type();
+enum class ClassId : std::size_t {
+  Schema,
+  Qarvex,
+  ValidationResult,
+  ValidationDiagnostic,
+  CypherGenerator,
+  QueryInfo,
+};
+inline constexpr std::size_t class_count = 6;
+
+// The specs, one per class file.
+extern PyType_Spec schema_spec;
+extern PyType_Spec qarvex_spec;
+extern PyType_Spec validation_result_spec;
+extern PyType_Spec validation_diagnostic_spec;
+extern PyType_Spec cypher_generator_spec;
+extern PyType_Spec query_info_spec;
+
+// The name the module exports the class under, e.g. "Schema".
+const char* class_name(ClassId id);
+
+// Creates every class not created yet; false with an exception set if one failed.
+bool create_types();
+
+// The class object; create_types has succeeded before any instance exists.
+PyTypeObject* type_object(ClassId id);
 
 // The module-level function parse_query.
 extern PyMethodDef parse_query_def;
-
-// Creates the class from `spec` the first time; later calls return the same object.
-inline PyTypeObject* cached_type(PyTypeObject*& cache, PyType_Spec& spec) {
-  if (cache == nullptr) cache = reinterpret_cast<PyTypeObject*>(PyType_FromSpec(&spec));
-  return cache;
-}
-
-// Frees an instance of a heap type whose payload has already been destroyed.
-inline void free_instance(PyObject* self) {
-  PyTypeObject* type = Py_TYPE(self);
-  type->tp_free(self);
-  Py_DECREF(type);
-}
 
 // Casts a METH_FASTCALL | METH_KEYWORDS function to the PyCFunction the method table holds.
 template <typename Function>

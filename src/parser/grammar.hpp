@@ -2,6 +2,7 @@
 #pragma once
 
 #include "parser/peg/engine.hpp"
+#include "parser/rules.hpp"
 
 namespace qarvex {
 

@@ -21,7 +21,7 @@ std::vector<NameSite> name_sites(const ParseTree& tree) {
   // The records are in pre-order, and name rules are atomic (no nested names), so the sites
   // come out in source order.
   for (const NodeRecord& record : tree.records()) {
-    if (std::optional<NameKind> kind = kind_of(record.rule)) {
+    if (std::optional<NameKind> kind = kind_of(record.rule.as<Rule>())) {
       sites.push_back({*kind, record.start, record.end});
     }
   }

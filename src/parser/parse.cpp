@@ -1,6 +1,7 @@
 #include "parser/parse.hpp"
 
 #include <algorithm>
+#include <utility>
 
 #include "parser/grammar.hpp"
 #include "parser/peg/engine.hpp"
@@ -32,7 +33,15 @@ ParseOutcome parse(Rule start, std::string_view text) {
 }
 
 ParseOutcome parse(Rule start, std::string_view text, const ParseLimits& limits) {
-  return peg::run(cypher_grammar(), start, text, limits);
+  peg::Outcome outcome = peg::run(cypher_grammar(), start, text, limits);
+  if (auto* nodes = std::get_if<std::vector<NodeRecord>>(&outcome)) {
+    return ParseTree(text, std::move(*nodes));
+  }
+  peg::Failure& failure = std::get<peg::Failure>(outcome);
+  ParseFailure result{failure.position, {}, std::move(failure.message)};
+  result.expected.reserve(failure.expected.size());
+  for (peg::RuleId rule : failure.expected) result.expected.push_back(rule.as<Rule>());
+  return result;
 }
 
 }  // namespace qarvex

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "parser/parse_tree.hpp"
+#include "parser/peg/outcome.hpp"
 #include "parser/rules.hpp"
 
 namespace qarvex {
@@ -22,14 +23,11 @@ struct ParseFailure {
   std::optional<std::string> message;
 };
 
-// Bounds on the work of one parse. Reaching one fails the parse with kLimitMessage.
-struct ParseLimits {
-  std::size_t max_depth;        // rules running at once (nesting of the query)
-  std::size_t max_calls;        // rule calls in total (backtracking re-parses)
-  std::size_t max_nodes;        // nodes recorded at once
-};
-
-inline constexpr std::string_view kLimitMessage = "call limit reached";
+// Bounds on the work of one parse: the depth of the query's nesting, the rule calls of all
+// backtracking re-parses, and the nodes recorded at once. Reaching one fails the parse with
+// kLimitMessage.
+using ParseLimits = peg::Limits;
+using peg::kLimitMessage;
 
 // Limits that every realistic query stays far below, scaled to the length of the text.
 ParseLimits default_parse_limits(std::size_t text_size);

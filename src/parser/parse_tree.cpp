@@ -1,15 +1,8 @@
 #include "parser/parse_tree.hpp"
 
-#include <cctype>
+#include "base/ascii.hpp"
 
 namespace qarvex {
-namespace {
-
-char upper_ascii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
-
-bool is_white_space(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-
-}  // namespace
 
 const NodeRecord& ParseNode::record() const { return tree_->records()[index_]; }
 
@@ -49,7 +42,7 @@ std::optional<ParseNode> ParseTree::first_root() const {
 
 std::string upper_text(ParseNode node) {
   std::string text(node.text());
-  for (char& c : text) c = upper_ascii(c);
+  for (char& c : text) c = ascii_upper(c);
   return text;
 }
 
@@ -63,14 +56,14 @@ std::string keyword_text(ParseNode node) {
     cursor = child.end() - base;
   }
   result.append(text.substr(cursor));
-  for (char& c : result) c = upper_ascii(c);
+  for (char& c : result) c = ascii_upper(c);
   return result;
 }
 
 std::string_view trimmed_text(ParseNode node) {
   std::string_view text = node.text();
-  while (!text.empty() && is_white_space(text.front())) text.remove_prefix(1);
-  while (!text.empty() && is_white_space(text.back())) text.remove_suffix(1);
+  while (!text.empty() && is_ascii_white_space(text.front())) text.remove_prefix(1);
+  while (!text.empty() && is_ascii_white_space(text.back())) text.remove_suffix(1);
   return text;
 }
 

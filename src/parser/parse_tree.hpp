@@ -22,18 +22,13 @@
 #include <string_view>
 #include <vector>
 
+#include "parser/peg/outcome.hpp"
 #include "parser/rules.hpp"
 
 namespace qarvex {
 
-// One node as stored: its rule, its byte span [start, end) in the text, and the index one past
-// its last descendant in the tree's node list.
-struct NodeRecord {
-  Rule rule;
-  std::uint32_t start;
-  std::uint32_t end;
-  std::uint32_t subtree_end;
-};
+// One node as stored, as the engine records it; its rule id is a Cypher `Rule`.
+using NodeRecord = peg::NodeRecord;
 
 class ParseTree;
 class ChildRange;
@@ -42,7 +37,7 @@ class ParseNode {
  public:
   ParseNode(const ParseTree* tree, std::uint32_t index) : tree_(tree), index_(index) {}
 
-  Rule rule() const { return record().rule; }
+  Rule rule() const { return record().rule.as<Rule>(); }
   std::string_view rule_name() const { return qarvex::rule_name(rule()); }
   std::size_t start() const { return record().start; }
   std::size_t end() const { return record().end; }

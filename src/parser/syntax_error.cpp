@@ -3,12 +3,12 @@
 #include <string_view>
 #include <vector>
 
+#include "base/text_position.hpp"
+#include "base/utf8.hpp"
 #include "parser/parse.hpp"
 
 namespace qarvex {
 namespace {
-
-bool is_continuation_byte(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
 
 // The line holding `offset`, without its line break characters.
 std::string line_text_at(std::string_view text, std::size_t offset) {
@@ -28,7 +28,7 @@ std::string underline(std::string_view line, std::uint32_t width) {
   std::string result;
   std::uint32_t characters = 0;
   for (std::size_t i = 0; i < line.size() && characters < width; ++i) {
-    if (is_continuation_byte(line[i])) continue;
+    if (is_utf8_continuation(line[i])) continue;
     result.push_back(line[i] == '\t' ? '\t' : ' ');
     ++characters;
   }
@@ -61,19 +61,8 @@ std::string failure_message(const ParseFailure& failure) {
 }  // namespace
 
 LineCol line_col(std::string_view text, std::size_t offset) {
-  LineCol at{1, 1};
-  std::size_t end = std::min(offset, text.size());
-  for (std::size_t i = 0; i < end; ++i) {
-    char c = text[i];
-    if (c == '\n' || (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) {
-      if (c == '\r') ++i;
-      ++at.line;
-      at.column = 1;
-    } else if (!is_continuation_byte(c)) {
-      ++at.column;
-    }
-  }
-  return at;
+  TextPosition at = text_position_crlf(text, offset);
+  return {static_cast<std::uint32_t>(at.line), static_cast<std::uint32_t>(at.column)};
 }
 
 std::string format_syntax_error(std::string_view text, const ParseFailure& failure) {

@@ -6,8 +6,8 @@
 #include <utility>
 #include <vector>
 
-#include "schema/json_reader.hpp"
-#include "schema/json_writer.hpp"
+#include "base/json_reader.hpp"
+#include "base/json_writer.hpp"
 
 namespace qarvex {
 namespace {

@@ -1,7 +1,7 @@
 #include "validator/batch.hpp"
 
 #include "validator/validate_query.hpp"
-#include "validator/worker_pool.hpp"
+#include "base/worker_pool.hpp"
 
 namespace qarvex {
 

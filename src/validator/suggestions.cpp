@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "validator/unicode_lower.hpp"
+#include "base/unicode_lower.hpp"
 
 namespace qarvex {
 namespace {

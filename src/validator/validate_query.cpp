@@ -2,7 +2,7 @@
 
 #include <variant>
 
-#include "parser/builder/build.hpp"
+#include "parser/parser.hpp"
 #include "validator/context.hpp"
 #include "validator/fixed_query.hpp"
 #include "validator/walk.hpp"

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 #include <pthread.h>
 
-#include "parser/builder/build.hpp"
+#include "parser/parser.hpp"
 
 namespace qarvex {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "parser/builder/build.hpp"
+#include "parser/parser.hpp"
 
 namespace qarvex {
 namespace {

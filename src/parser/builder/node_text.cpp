@@ -1,11 +1,9 @@
 #include "parser/builder/node_text.hpp"
 
+#include "base/ascii.hpp"
+
 namespace qarvex {
 namespace {
-
-char upper_ascii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
-
-bool is_white_space(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
 // Appends `text` to `out` without comments, folding case when asked. The comment forms are
 // those of the grammar's trivia: a line comment runs to and includes the next line feed, and
@@ -26,7 +24,7 @@ void append_without_comments(std::string_view text, bool upper, std::string& out
         continue;
       }
     }
-    out += upper ? upper_ascii(text[i]) : text[i];
+    out += upper ? ascii_upper(text[i]) : text[i];
     ++i;
   }
 }
@@ -81,7 +79,7 @@ std::string text_without_comments(ParseNode node) {
 bool starts_with_keyword(std::string_view text, std::string_view word) {
   if (text.size() < word.size()) return false;
   for (std::size_t i = 0; i < word.size(); ++i) {
-    if (upper_ascii(text[i]) != word[i]) return false;
+    if (ascii_upper(text[i]) != word[i]) return false;
   }
   return true;
 }
@@ -91,8 +89,8 @@ bool contains(std::string_view text, std::string_view word) {
 }
 
 std::string_view trim(std::string_view text) {
-  while (!text.empty() && is_white_space(text.front())) text.remove_prefix(1);
-  while (!text.empty() && is_white_space(text.back())) text.remove_suffix(1);
+  while (!text.empty() && is_ascii_white_space(text.front())) text.remove_prefix(1);
+  while (!text.empty() && is_ascii_white_space(text.back())) text.remove_suffix(1);
   return text;
 }
 

@@ -6,7 +6,7 @@
 
 namespace qarvex::peg {
 
-State::State(const Grammar& grammar, std::string_view text, const ParseLimits& limits)
+State::State(const Grammar& grammar, std::string_view text, const Limits& limits)
     : grammar_(grammar), text_(text), limits_(limits) {
   // Real queries record about one node per byte at the peak; reserving half of that up front
   // saves most regrowth without holding much memory for a failing parse.
@@ -35,8 +35,8 @@ bool State::stop_at_limit() {
   return false;
 }
 
-ParseFailure State::take_failure() {
-  ParseFailure failure;
+Failure State::take_failure() {
+  Failure failure;
   if (limit_reached_) {
     failure.position = limit_pos_;
     failure.message = std::string(kLimitMessage);
@@ -45,22 +45,21 @@ ParseFailure State::take_failure() {
   // The list can be long after much backtracking at one position; marking the ids seen keeps
   // this linear.
   std::vector<bool> seen(grammar_.rules.size());
-  for (Rule rule : expected_) seen[static_cast<std::size_t>(rule)] = true;
+  for (RuleId rule : expected_) seen[static_cast<std::size_t>(rule)] = true;
   failure.position = attempt_pos_;
   for (std::size_t id = 0; id < seen.size(); ++id) {
-    if (seen[id]) failure.expected.push_back(static_cast<Rule>(id));
+    if (seen[id]) failure.expected.push_back(RuleId(id));
   }
   return failure;
 }
 
-ParseOutcome run(const Grammar& grammar, Rule start, std::string_view text,
-                 const ParseLimits& limits) {
+Outcome run(const Grammar& grammar, RuleId start, std::string_view text, const Limits& limits) {
   // Node offsets are 32-bit; a text beyond that is refused as a limit, never misread.
   if (text.size() >= std::numeric_limits<std::uint32_t>::max()) {
-    return ParseFailure{0, {}, std::string(kLimitMessage)};
+    return Failure{0, {}, std::string(kLimitMessage)};
   }
   State state(grammar, text, limits);
-  if (state.call(start) && !state.limit_reached()) return state.take_tree();
+  if (state.call(start) && !state.limit_reached()) return state.take_nodes();
   return state.take_failure();
 }
 

@@ -1,7 +1,9 @@
-// A backtracking PEG engine without memoisation. It knows nothing of Cypher. A grammar gives
-// each rule a definition type (its id, its kind and its body composed from the combinators
-// below) and lists the rules in a table by id for entry at a start rule; rule references are
-// resolved at compile time, so a rule call is a direct call that the compiler may inline.
+// A backtracking PEG engine without memoisation. It knows nothing of any particular grammar: a
+// grammar gives each rule a definition type (its id, its kind and its body composed from the
+// combinators below) and lists the rules in a table by id for entry at a start rule; rule
+// references are resolved at compile time, so a rule call is a direct call that the compiler
+// may inline. Ids, node records, limits and the failure report are the engine's own
+// (peg/outcome.hpp); a grammar's rule enum converts to the id.
 // Every combinator either succeeds, possibly having advanced the position, or fails having
 // consumed nothing and recorded nothing.
 #pragma once
@@ -15,9 +17,8 @@
 #include <string_view>
 #include <vector>
 
-#include "parser/parse.hpp"
-#include "parser/parse_tree.hpp"
-#include "parser/rules.hpp"
+#include "base/ascii.hpp"
+#include "parser/peg/outcome.hpp"
 
 namespace qarvex::peg {
 
@@ -34,7 +35,7 @@ using Matcher = bool (*)(State&);
 // One row of a grammar's rule table: the rule and the matcher that runs it as a rule (with
 // node recording and failure tracking, see State::run_rule).
 struct RuleDef {
-  Rule id;
+  RuleId id;
   RuleKind kind;
   Matcher run;
 };
@@ -48,7 +49,7 @@ struct Grammar {
 // The parse state: created for one parse and dropped with it.
 class State {
  public:
-  State(const Grammar& grammar, std::string_view text, const ParseLimits& limits);
+  State(const Grammar& grammar, std::string_view text, const Limits& limits);
 
   std::string_view text() const { return text_; }
   std::size_t pos() const { return pos_; }
@@ -95,29 +96,29 @@ class State {
   bool run_rule();
 
   // The same for a rule chosen at run time, through the grammar's table.
-  bool call(Rule rule) { return grammar_.rules[static_cast<std::size_t>(rule)].run(*this); }
+  bool call(RuleId rule) { return grammar_.rules[static_cast<std::size_t>(rule)].run(*this); }
 
   bool limit_reached() const { return limit_reached_; }
   // Work done so far: rule calls, and the deepest nesting of running rules.
   std::size_t calls() const { return calls_; }
   std::size_t deepest() const { return deepest_; }
-  ParseTree take_tree() { return ParseTree(text_, std::move(nodes_)); }
-  ParseFailure take_failure();
+  std::vector<NodeRecord> take_nodes() { return std::move(nodes_); }
+  Failure take_failure();
 
  private:
   bool stop_at_limit();
   template <typename Def>
   bool run_body();
-  void track(Rule rule, std::size_t pos, std::size_t restore_mark);
+  void track(RuleId rule, std::size_t pos, std::size_t restore_mark);
 
   const Grammar& grammar_;
   std::string_view text_;
-  ParseLimits limits_;
+  Limits limits_;
   std::size_t pos_ = 0;
   bool lookahead_ = false;
   bool atomic_ = false;
   std::vector<NodeRecord> nodes_;
-  std::vector<Rule> expected_;
+  std::vector<RuleId> expected_;
   std::size_t attempt_pos_ = 0;
   std::size_t depth_ = 0;
   std::size_t calls_ = 0;
@@ -126,9 +127,9 @@ class State {
   std::size_t limit_pos_ = 0;
 };
 
-// Runs `start` over the whole of `state`'s text once.
-ParseOutcome run(const Grammar& grammar, Rule start, std::string_view text,
-                 const ParseLimits& limits);
+// Runs `start` over `text` once: the nodes recorded, or why it failed. The nodes refer to
+// `text` by offset.
+Outcome run(const Grammar& grammar, RuleId start, std::string_view text, const Limits& limits);
 
 // ---- Combinators. Each is a type with `static bool match(State&)`. ----
 //
@@ -162,9 +163,6 @@ struct Text {
   constexpr Text(const char (&literal)[N]) { std::copy_n(literal, N - 1, chars); }
   constexpr std::string_view view() const { return {chars, N - 1}; }
 };
-
-constexpr char ascii_upper(char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c; }
-constexpr char ascii_lower(char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; }
 
 // "text": exact bytes.
 template <Text literal>
@@ -330,7 +328,7 @@ struct Atomic {
 // Keeps the expected list for the furthest failure position. A rule whose body recorded
 // exactly one rule at the same position leaves that more specific rule in place; otherwise
 // it replaces what its body recorded there.
-inline void State::track(Rule rule, std::size_t pos, std::size_t restore_mark) {
+inline void State::track(RuleId rule, std::size_t pos, std::size_t restore_mark) {
   if (limit_reached_) return;
   std::size_t recorded = pos == attempt_pos_ ? expected_.size() : 0;
   if (recorded > restore_mark && recorded - restore_mark == 1) return;

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <array>
 
-#include "validator/unicode_lower.hpp"
+#include "base/unicode_lower.hpp"
 
 namespace qarvex {
 namespace {

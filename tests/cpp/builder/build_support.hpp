@@ -7,7 +7,7 @@
 #include <variant>
 
 #include "parser/ast.hpp"
-#include "parser/builder/build.hpp"
+#include "parser/parser.hpp"
 
 namespace qarvex::testing_support {
 

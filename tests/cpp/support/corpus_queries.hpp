@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "validator/unicode_lower.hpp"
+#include "base/utf8.hpp"
 
 namespace qarvex::testing_support {
 

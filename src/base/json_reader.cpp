@@ -1,4 +1,4 @@
-#include "schema/json_reader.hpp"
+#include "base/json_reader.hpp"
 
 #include <algorithm>
 #include <array>
@@ -6,7 +6,9 @@
 #include <cstdint>
 #include <system_error>
 
-#include "schema/json_writer.hpp"
+#include "base/ascii.hpp"
+#include "base/json_writer.hpp"
+#include "base/utf8.hpp"
 
 namespace qarvex {
 namespace {
@@ -47,15 +49,12 @@ constexpr std::array<bool, 256> plain_string_bytes = [] {
   return table;
 }();
 
-bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
-bool is_continuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
 
 // Whether `rest` begins with some JSON value other than a string, found where a key belongs
 // (anything else there is taken for a key without its quotes).
 bool starts_non_string_value(std::string_view rest) {
   char c = rest.front();
-  return is_digit(c) || c == '-' || c == '{' || c == '[' || rest.starts_with("true") ||
+  return is_ascii_digit(c) || c == '-' || c == '{' || c == '[' || rest.starts_with("true") ||
          rest.starts_with("false") || rest.starts_with("null");
 }
 
@@ -64,24 +63,6 @@ int hex_digit(char c) {
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
   if (c >= 'A' && c <= 'F') return c - 'A' + 10;
   return -1;
-}
-
-void append_utf8(std::string& out, char32_t code_point) {
-  if (code_point < 0x80) {
-    out += static_cast<char>(code_point);
-  } else if (code_point < 0x800) {
-    out += static_cast<char>(0xC0 | (code_point >> 6));
-    out += static_cast<char>(0x80 | (code_point & 0x3F));
-  } else if (code_point < 0x10000) {
-    out += static_cast<char>(0xE0 | (code_point >> 12));
-    out += static_cast<char>(0x80 | ((code_point >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (code_point & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (code_point >> 18));
-    out += static_cast<char>(0x80 | ((code_point >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((code_point >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (code_point & 0x3F));
-  }
 }
 
 // The length of the well-formed UTF-8 sequence (no overlong form, no surrogate, at most
@@ -107,7 +88,7 @@ std::size_t utf8_sequence_length(std::string_view text) {
   }
   if (text.size() < length || byte(1) < second_min || byte(1) > second_max) return 0;
   for (std::size_t i = 2; i < length; ++i) {
-    if (!is_continuation(byte(i))) return 0;
+    if (!is_utf8_continuation(text[i])) return 0;
   }
   return length;
 }
@@ -116,7 +97,7 @@ std::size_t utf8_sequence_length(std::string_view text) {
 std::string shortened(std::string_view text, std::size_t limit) {
   std::size_t characters = 0;
   for (std::size_t i = 0; i < text.size(); ++i) {
-    if (is_continuation(static_cast<unsigned char>(text[i]))) continue;
+    if (is_utf8_continuation(text[i])) continue;
     if (characters++ == limit) return std::string(text.substr(0, i)) + "\u2026";
   }
   return std::string(text);
@@ -168,21 +149,6 @@ bool overflows_double(std::string_view number) {
 
 }  // namespace
 
-TextPosition text_position(std::string_view text, std::size_t offset) {
-  TextPosition position;
-  if (offset > text.size()) offset = text.size();
-  for (std::size_t i = 0; i < offset; ++i) {
-    auto byte = static_cast<unsigned char>(text[i]);
-    if (byte == '\n') {
-      ++position.line;
-      position.column = 1;
-    } else if (!is_continuation(byte)) {
-      ++position.column;
-    }
-  }
-  return position;
-}
-
 bool JsonReader::fail(std::size_t offset, std::string_view description) {
   if (!error_) error_ = JsonError{std::string(description), offset};
   return false;
@@ -194,7 +160,7 @@ bool JsonReader::fail_eof() {
 }
 
 void JsonReader::skip_blanks() {
-  while (!at_end() && is_blank(current())) ++pos_;
+  while (!at_end() && is_ascii_white_space(current())) ++pos_;
 }
 
 std::optional<JsonKind> JsonReader::peek_value() {
@@ -215,7 +181,7 @@ std::optional<JsonKind> JsonReader::peek_value() {
     case 'n': return JsonKind::Null;
     default: break;
   }
-  if (current() == '-' || is_digit(current())) return JsonKind::Number;
+  if (current() == '-' || is_ascii_digit(current())) return JsonKind::Number;
   fail_here(expected_value);
   return std::nullopt;
 }
@@ -404,14 +370,14 @@ std::optional<std::string_view> JsonReader::scan_number() {
   std::size_t start = pos_;
   auto digits = [&]() -> bool {  // one or more
     if (at_end()) return fail_here(eof_in_value);
-    if (!is_digit(current())) return fail_here(invalid_number);
-    while (!at_end() && is_digit(current())) ++pos_;
+    if (!is_ascii_digit(current())) return fail_here(invalid_number);
+    while (!at_end() && is_ascii_digit(current())) ++pos_;
     return true;
   };
   if (current() == '-') ++pos_;
   if (!at_end() && current() == '0') {
     ++pos_;
-    if (!at_end() && is_digit(current())) {
+    if (!at_end() && is_ascii_digit(current())) {
       fail_here(invalid_number);
       return std::nullopt;
     }

@@ -12,7 +12,4 @@ namespace qarvex {
 // copied unchanged, each standing for itself.
 std::string unicode_lower(std::string_view text);
 
-// Appends the UTF-8 encoding of the code point `code`.
-void append_utf8(std::string& out, char32_t code);
-
 }  // namespace qarvex

@@ -1,4 +1,4 @@
-#include "schema/json_reader.hpp"
+#include "base/json_reader.hpp"
 
 #include <gtest/gtest.h>
 

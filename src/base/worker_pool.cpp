@@ -1,4 +1,4 @@
-#include "validator/worker_pool.hpp"
+#include "base/worker_pool.hpp"
 
 #include <pthread.h>
 #include <unistd.h>

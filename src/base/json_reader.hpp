@@ -14,21 +14,14 @@
 #include <utility>
 #include <vector>
 
+#include "base/text_position.hpp"
+
 namespace qarvex {
 
 struct JsonError {
   std::string description;
   std::size_t offset = 0;  // byte offset of the offending character (text size at the end)
 };
-
-// A 1-based place in a text. The column counts characters (Unicode scalar values, i.e. the
-// bytes that begin a UTF-8 sequence), as an editor shows them, not bytes; only line feeds
-// start a new line, so "\r\n" counts once.
-struct TextPosition {
-  std::size_t line = 1;
-  std::size_t column = 1;
-};
-TextPosition text_position(std::string_view text, std::size_t offset);
 
 enum class JsonKind { Object, Array, String, Number, Boolean, Null };
 

@@ -1,4 +1,4 @@
-#include "validator/unicode_lower.hpp"
+#include "base/unicode_lower.hpp"
 
 #include <algorithm>
 #include <cstddef>
@@ -6,7 +6,9 @@
 #include <optional>
 #include <span>
 
-#include "validator/unicode_lower_data.hpp"
+#include "base/ascii.hpp"
+#include "base/unicode_lower_data.hpp"
+#include "base/utf8.hpp"
 
 namespace qarvex {
 namespace {
@@ -147,37 +149,17 @@ class Lowerer {
   bool cased_before_ = false;
 };
 
-std::string ascii_lower(std::string_view text) {
+std::string ascii_lower_text(std::string_view text) {
   std::string out(text);
-  for (char& c : out) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
+  for (char& c : out) c = ascii_lower(c);
   return out;
 }
 
 }  // namespace
 
-void append_utf8(std::string& out, char32_t code) {
-  if (code < 0x80) {
-    out.push_back(static_cast<char>(code));
-  } else if (code < 0x800) {
-    out.push_back(static_cast<char>(0xC0 | (code >> 6)));
-    out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-  } else if (code < 0x10000) {
-    out.push_back(static_cast<char>(0xE0 | (code >> 12)));
-    out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-  } else {
-    out.push_back(static_cast<char>(0xF0 | (code >> 18)));
-    out.push_back(static_cast<char>(0x80 | ((code >> 12) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-  }
-}
-
 std::string unicode_lower(std::string_view text) {
   if (std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
-    return ascii_lower(text);
+    return ascii_lower_text(text);
   }
   return Lowerer(text).run();
 }

@@ -1,4 +1,4 @@
-#include "validator/unicode_lower.hpp"
+#include "base/unicode_lower.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "schema/json_writer.hpp"
+#include "base/json_writer.hpp"
 
 #include <array>
 #include <charconv>
