@@ -36,12 +36,26 @@ PyRef nodes_dict(const Schema& schema) {
   return nodes;
 }
 
-PyRef relationship_tuple(const RelationshipType& rel) {
-  PyRef source = PyRef::steal(new_str(rel.source));
-  PyRef target = PyRef::steal(new_str(rel.target));
-  PyRef keys = PyRef::steal(new_str_list(sorted_names(rel.properties)));
+PyRef entry_tuple(const EndpointEntry& entry) {
+  PyRef source = PyRef::steal(new_str(entry.source));
+  PyRef target = PyRef::steal(new_str(entry.target));
+  PyRef keys = PyRef::steal(new_str_list(sorted_names(entry.properties)));
   if (!source || !target || !keys) return PyRef();
   return PyRef::steal(PyTuple_Pack(3, source.get(), target.get(), keys.get()));
+}
+
+// The entry's 3-tuple for a type with one pair, a list of them for a type with several.
+PyRef relationship_value(const RelationshipType& rel) {
+  const std::vector<EndpointEntry>& entries = rel.entries();
+  if (entries.size() == 1) return entry_tuple(entries.front());
+  PyRef list = PyRef::steal(PyList_New(static_cast<Py_ssize_t>(entries.size())));
+  if (!list) return list;
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    PyRef entry = entry_tuple(entries[i]);
+    if (!entry) return PyRef();
+    PyList_SET_ITEM(list.get(), static_cast<Py_ssize_t>(i), entry.release());
+  }
+  return list;
 }
 
 PyRef relationships_dict(const Schema& schema) {
@@ -49,8 +63,8 @@ PyRef relationships_dict(const Schema& schema) {
   if (!relationships) return relationships;
   for (const std::string& type : schema.sorted_types()) {
     PyRef key = PyRef::steal(new_str(type));
-    const RelationshipType& rel = schema.relationships().find(type)->second;
-    if (!key || !set_item(relationships.get(), key.get(), relationship_tuple(rel))) {
+    const RelationshipType& rel = *schema.relationship(type);
+    if (!key || !set_item(relationships.get(), key.get(), relationship_value(rel))) {
       return PyRef();
     }
   }
