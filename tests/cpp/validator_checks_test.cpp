@@ -173,6 +173,64 @@ INSTANTIATE_TEST_SUITE_P(Schema, CheckTest, ::testing::ValuesIn(schema_cases));
 INSTANTIATE_TEST_SUITE_P(Expressions, CheckTest, ::testing::ValuesIn(expression_cases));
 INSTANTIATE_TEST_SUITE_P(Performance, CheckTest, ::testing::ValuesIn(performance_cases));
 
+// LIKES goes from Person to Movie (at) and to Book, and from Company to Movie (stars);
+// REVIEWS starts at Critic, a label the schema does not declare, or at Person.
+Schema several_pairs_schema() {
+  RelationshipType likes("Person", "Movie", {"at"});
+  likes.add({"Person", "Book", {}});
+  likes.add({"Company", "Movie", {"stars"}});
+  RelationshipType reviews("Critic", "Movie", {});
+  reviews.add({"Person", "Book", {}});
+  return Schema({{"Person", {}}, {"Company", {}}, {"Movie", {}}, {"Book", {}}, {"Tag", {}}},
+                {{"LIKES", std::move(likes)}, {"REVIEWS", std::move(reviews)}});
+}
+
+class SeveralPairsTest : public ::testing::TestWithParam<CheckCase> {};
+
+TEST_P(SeveralPairsTest, ReportsInWalkOrder) {
+  const CheckCase& test = GetParam();
+  ValidationResult result = validate_query(several_pairs_schema(), test.query);
+  ASSERT_TRUE(result.syntax_errors.empty()) << result.syntax_errors[0];
+  EXPECT_EQ(findings_of(result), test.findings);
+}
+
+const char* const kLikesSource =
+    "Relationship :LIKES expects source label :Person or :Company, but node has label(s): ";
+const char* const kLikesTarget =
+    "Relationship :LIKES expects target label :Movie or :Book, but node has label(s): ";
+
+const CheckCase several_pairs_cases[] = {
+    {"MATCH (:Person)-[:LIKES]->(:Book) RETURN 1", {}},
+    {"MATCH (:Company)-[:LIKES]->(:Movie) RETURN 1", {}},
+    {"MATCH (:Book)<-[:LIKES]-(:Person) RETURN 1", {}},
+    {"MATCH (:Tag)-[:LIKES]-(:Tag) RETURN 1", {}},
+    // The target is checked against the pairs whose source fits.
+    {"MATCH (:Company)-[:LIKES]->(:Book) RETURN 1",
+     {{"E401", "Relationship :LIKES expects target label :Movie, but node has label(s): :Book"}}},
+    {"MATCH (:Book)<-[:LIKES]-(:Company) RETURN 1",
+     {{"E401", "Relationship :LIKES expects target label :Movie, but node has label(s): :Book"}}},
+    {"MATCH (:Person)-[:LIKES]->(:Tag) RETURN 1", {{"E401", std::string(kLikesTarget) + ":Tag"}}},
+    // A wrong source names each distinct source once; then every pair goes on to the target.
+    {"MATCH (:Movie)-[:LIKES]->(:Movie) RETURN 1", {{"E401", std::string(kLikesSource) + ":Movie"}}},
+    {"MATCH (:Movie)-[:LIKES]->(:Tag) RETURN 1",
+     {{"E401", std::string(kLikesSource) + ":Movie"}, {"E401", std::string(kLikesTarget) + ":Tag"}}},
+    {"MATCH (:Tag)<-[:LIKES]-(:Movie:Tag) RETURN 1",
+     {{"E401", std::string(kLikesSource) + ":Movie, :Tag"},
+      {"E401", std::string(kLikesTarget) + ":Tag"}}},
+    // An exempt source lets every pair pass, even one whose source is the undeclared label.
+    {"MATCH (x)-[:LIKES]->(:Tag) WHERE true RETURN 1", {{"E401", std::string(kLikesTarget) + ":Tag"}}},
+    {"MATCH (:Critic)-[:REVIEWS]->(:Book) RETURN 1", {{"E201", "Unknown node label: :Critic"}}},
+    {"MATCH (:Movie)-[:LIKES]->(y) WHERE true RETURN 1", {{"E401", std::string(kLikesSource) + ":Movie"}}},
+    {"MATCH (:Company)-[:LIKES]->(:Ghost) RETURN 1", {{"E201", "Unknown node label: :Ghost"}}},
+    // Property checks read the union of the pairs' keys.
+    {"MATCH (:Company)-[r:LIKES {at: 1}]->(:Movie) RETURN r.stars, r.why",
+     {{"E304", "Unknown property 'why' on variable 'r' with relationship type :LIKES, did you mean .at?"}}},
+    {"MATCH (:Person)-[:LIKES {star: 1}]->(:Book) RETURN 1",
+     {{"E302", "Unknown property 'star' for relationship type :LIKES, did you mean .stars?"}}},
+};
+
+INSTANTIATE_TEST_SUITE_P(Endpoints, SeveralPairsTest, ::testing::ValuesIn(several_pairs_cases));
+
 TEST(Checks, OrderAcrossChecksInOneMatch) {
   // Pattern checks, then the aggregate context, then the WHERE walk, then W101, then W201/W202.
   ValidationResult result = validate_query(
