@@ -28,6 +28,13 @@ RelationshipType::RelationshipType(EndpointEntry first) {
   entries_.push_back(std::move(first));
 }
 
+std::optional<RelationshipType> RelationshipType::from_entries(std::vector<EndpointEntry> entries) {
+  if (entries.empty()) return std::nullopt;
+  RelationshipType rel(std::move(entries.front()));
+  for (std::size_t i = 1; i < entries.size(); ++i) rel.add(std::move(entries[i]));
+  return rel;
+}
+
 void RelationshipType::add(EndpointEntry entry) {
   properties_.insert(entry.properties.begin(), entry.properties.end());
   auto same_pair = [&](const EndpointEntry& held) {

@@ -42,6 +42,9 @@ class RelationshipType {
   RelationshipType(std::string source, std::string target, NameSet properties)
       : RelationshipType(EndpointEntry{std::move(source), std::move(target), std::move(properties)}) {}
 
+  // The entries in order, each added as by `add`; none for an empty list.
+  static std::optional<RelationshipType> from_entries(std::vector<EndpointEntry> entries);
+
   // A pair already held gains the entry's keys in its place; a new pair goes last.
   void add(EndpointEntry entry);
 

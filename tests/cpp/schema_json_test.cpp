@@ -37,16 +37,11 @@ TEST(SchemaToJson, CompactSortedText) {
   EXPECT_EQ(schema_to_json(Schema()), R"({"nodes":{},"relationships":{}})");
 }
 
-RelationshipType type_of(std::vector<EndpointEntry> entries) {
-  RelationshipType rel(entries.front());
-  for (std::size_t i = 1; i < entries.size(); ++i) rel.add(entries[i]);
-  return rel;
-}
-
 TEST(SchemaToJson, SeveralPairsAreAnArrayOfEntriesInTheirOrder) {
-  Schema schema({}, {{"LIKES", type_of({{"Person", "Movie", {"stars", "at"}}, {"Person", "Book", {}},
-                                        {"Company", "Movie", {}}})},
-                     {"KNOWS", {"Person", "Person", {}}}});
+  RelationshipType likes("Person", "Movie", {"stars", "at"});
+  likes.add({"Person", "Book", {}});
+  likes.add({"Company", "Movie", {}});
+  Schema schema({}, {{"LIKES", std::move(likes)}, {"KNOWS", {"Person", "Person", {}}}});
   EXPECT_EQ(schema_to_json(schema),
             R"({"nodes":{},"relationships":{"KNOWS":["Person","Person",[]],)"
             R"("LIKES":[["Person","Movie",["at","stars"]],["Person","Book",[]],)"

@@ -12,9 +12,7 @@ Schema schema_with(NameMap<NameSet> nodes, NameMap<RelationshipType> rels = {}) 
 }
 
 RelationshipType type_of(std::vector<EndpointEntry> entries) {
-  RelationshipType rel(entries.front());
-  for (std::size_t i = 1; i < entries.size(); ++i) rel.add(entries[i]);
-  return rel;
+  return *RelationshipType::from_entries(std::move(entries));
 }
 
 using Pairs = std::vector<std::pair<std::string, std::string>>;
@@ -67,6 +65,7 @@ TEST(Schema, ARepeatedPairIsKeptAtItsFirstPlaceWithTheKeysUnited) {
   EXPECT_EQ(schema.sorted_type_properties("LIKES"), (Names{"at", "stars", "why"}));
   EXPECT_TRUE(schema.type_has_property("LIKES", "why"));
   EXPECT_FALSE(schema.type_has_property("LIKES", "Movie"));
+  EXPECT_FALSE(RelationshipType::from_entries({}));
 }
 
 TEST(Schema, MergeUnitesPropertiesAndPutsTheOthersNewPairsAfterTheReceivers) {
