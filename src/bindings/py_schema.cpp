@@ -50,7 +50,7 @@ bool read_nodes(PyObject* nodes, NameMap<NameSet>& out) {
   return true;
 }
 
-std::optional<RelationshipType> relationship_value(PyObject* value) {
+std::optional<EndpointEntry> endpoint_entry(PyObject* value) {
   if (!PyTuple_Check(value) || PyTuple_GET_SIZE(value) != 3) return std::nullopt;
   std::optional<std::string_view> source = string_value(PyTuple_GET_ITEM(value, 0));
   if (!source) return std::nullopt;
@@ -58,7 +58,26 @@ std::optional<RelationshipType> relationship_value(PyObject* value) {
   if (!target) return std::nullopt;
   std::optional<NameSet> properties = property_set(PyTuple_GET_ITEM(value, 2));
   if (!properties) return std::nullopt;
-  return RelationshipType{std::string(*source), std::string(*target), std::move(*properties)};
+  return EndpointEntry{std::string(*source), std::string(*target), std::move(*properties)};
+}
+
+// One entry, or a non-empty list of them. The list is read from a snapshot, so converting an
+// entry's keys cannot change what is left to read.
+std::optional<RelationshipType> relationship_value(PyObject* value) {
+  if (!PyList_Check(value)) {
+    std::optional<EndpointEntry> entry = endpoint_entry(value);
+    if (!entry) return std::nullopt;
+    return RelationshipType(std::move(*entry));
+  }
+  PyRef items = PyRef::steal(PyList_AsTuple(value));
+  if (!items) return std::nullopt;
+  std::vector<EndpointEntry> entries;
+  for (Py_ssize_t i = 0; i < PyTuple_GET_SIZE(items.get()); ++i) {
+    std::optional<EndpointEntry> entry = endpoint_entry(PyTuple_GET_ITEM(items.get(), i));
+    if (!entry) return std::nullopt;
+    entries.push_back(std::move(*entry));
+  }
+  return RelationshipType::from_entries(std::move(entries));
 }
 
 bool read_relationships(PyObject* relationships, NameMap<RelationshipType>& out) {
@@ -113,6 +132,25 @@ std::optional<std::string_view> single_string(const Signature& signature, PyObje
   return to_string(value, signature.parameters[0]);
 }
 
+// (source, target) as a 2-tuple of str.
+PyRef new_pair(const Endpoints& ends) {
+  PyRef source = PyRef::steal(new_str(ends.source));
+  PyRef target = PyRef::steal(new_str(ends.target));
+  if (!source || !target) return PyRef();
+  return PyRef::steal(PyTuple_Pack(2, source.get(), target.get()));
+}
+
+PyObject* new_pair_list(const std::vector<Endpoints>& pairs) {
+  PyRef list = PyRef::steal(PyList_New(static_cast<Py_ssize_t>(pairs.size())));
+  if (!list) return nullptr;
+  for (std::size_t i = 0; i < pairs.size(); ++i) {
+    PyRef pair = new_pair(pairs[i]);
+    if (!pair) return nullptr;
+    PyList_SET_ITEM(list.get(), static_cast<Py_ssize_t>(i), pair.release());
+  }
+  return list.release();
+}
+
 constexpr std::array<const char*, 1> label_param{"label"};
 constexpr std::array<const char*, 1> rel_type_param{"rel_type"};
 constexpr std::array<const char*, 1> other_param{"other"};
@@ -164,10 +202,16 @@ PyObject* rel_endpoints(PyObject* self, PyObject* const* args, Py_ssize_t nargs,
     if (!type) return nullptr;
     std::optional<Endpoints> ends = value_of(self).endpoints(*type);
     if (!ends) Py_RETURN_NONE;
-    PyRef source = PyRef::steal(new_str(ends->source));
-    PyRef target = PyRef::steal(new_str(ends->target));
-    if (!source || !target) return nullptr;
-    return PyTuple_Pack(2, source.get(), target.get());
+    return new_pair(*ends).release();
+  });
+}
+
+PyObject* rel_endpoint_pairs(PyObject* self, PyObject* const* args, Py_ssize_t nargs,
+                             PyObject* kw) {
+  return guarded([&]() -> PyObject* {
+    static constexpr Signature signature{"Schema.rel_endpoint_pairs()", rel_type_param, 1};
+    auto type = single_string(signature, args, nargs, kw);
+    return type ? new_pair_list(value_of(self).endpoint_pairs(*type)) : nullptr;
   });
 }
 
@@ -237,6 +281,9 @@ PyMethodDef methods[] = {
     {"rel_endpoints", as_method(rel_endpoints), METH_FASTCALL | METH_KEYWORDS,
      "rel_endpoints($self, rel_type)\n--\n\nReturn `(src_label, tgt_label)` for a relationship "
      "type, or None if unknown."},
+    {"rel_endpoint_pairs", as_method(rel_endpoint_pairs), METH_FASTCALL | METH_KEYWORDS,
+     "rel_endpoint_pairs($self, rel_type)\n--\n\nReturn the list of `(src_label, tgt_label)` "
+     "pairs declared for a relationship type, in order; an empty list if unknown."},
     {"to_dict", schema_to_dict, METH_NOARGS,
      "to_dict($self)\n--\n\n"
      "Export the schema as a plain Python dict compatible with the Schema constructor."},
@@ -255,8 +302,8 @@ PyMethodDef methods[] = {
      "* Node labels and relationship types from both schemas are combined.\n"
      "* When a label/type exists in both, the property sets are merged\n"
      "  (union), so no declared property is lost.\n"
-     "* The *other* schema's endpoint labels take precedence for\n"
-     "  relationship types that appear in both schemas.\n\n"
+     "* When a relationship type exists in both, its endpoint pairs are\n"
+     "  united: the pairs of *self* first, then the new pairs of *other*.\n\n"
      "Example::\n\n"
      "    s1 = Schema({\"Person\": [\"name\"]}, {\"KNOWS\": (\"Person\", \"Person\", [])})\n"
      "    s2 = Schema({\"Movie\": [\"title\"]}, {\"ACTED_IN\": (\"Person\", \"Movie\", "
