@@ -1,6 +1,7 @@
 // Fuzzes the generator with arbitrary schemas and type names. The input is a seed (its first
 // eight bytes) and then lines: "@TYPE SOURCE TARGET key..." declares a relationship type (a
-// repeated TYPE gains one more endpoint pair), any other line "LABEL key..." a label. The last line is also tried as a query type name.
+// repeated TYPE gains one more endpoint pair), any other line "LABEL key..." a label. The last
+// line is also tried as a query type name.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>

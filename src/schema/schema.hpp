@@ -40,7 +40,8 @@ class RelationshipType {
  public:
   explicit RelationshipType(EndpointEntry first);
   RelationshipType(std::string source, std::string target, NameSet properties)
-      : RelationshipType(EndpointEntry{std::move(source), std::move(target), std::move(properties)}) {}
+      : RelationshipType(
+            EndpointEntry{std::move(source), std::move(target), std::move(properties)}) {}
 
   // The entries in order, each added as by `add`; none for an empty list.
   static std::optional<RelationshipType> from_entries(std::vector<EndpointEntry> entries);

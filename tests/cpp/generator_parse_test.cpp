@@ -20,7 +20,8 @@ std::vector<Schema> schemas() {
   RelationshipType tagged_by("Bare", "Ghost", {});
   tagged_by.add({"_Tag2", "Bare", {"w"}});
   all.push_back(Schema({{"Bare", {}}, {"_Tag2", {"weight_kg", "x1", "y", "z", "label_text"}}},
-                       {{"TAGGED_BY", std::move(tagged_by)}, {"has_tag", {"_Tag2", "Bare", {"w"}}}}));
+                       {{"TAGGED_BY", std::move(tagged_by)},
+                        {"has_tag", {"_Tag2", "Bare", {"w"}}}}));
   return all;
 }
 

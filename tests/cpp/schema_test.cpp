@@ -19,7 +19,9 @@ using Pairs = std::vector<std::pair<std::string, std::string>>;
 
 Pairs pairs_of(const Schema& schema, std::string_view type) {
   Pairs pairs;
-  for (const Endpoints& ends : schema.endpoint_pairs(type)) pairs.emplace_back(ends.source, ends.target);
+  for (const Endpoints& ends : schema.endpoint_pairs(type)) {
+    pairs.emplace_back(ends.source, ends.target);
+  }
   return pairs;
 }
 
