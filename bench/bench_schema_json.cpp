@@ -17,7 +17,8 @@ qarvex::Schema large_schema() {
     std::string label = "Label_" + std::to_string(i);
     nodes[label] = {"name", "created_at", "id_" + std::to_string(i), "score", "description"};
     std::string target = "Label_" + std::to_string((i * 7) % 1000);
-    relationships["REL_TYPE_" + std::to_string(i)] = {label, target, {"since", "weight"}};
+    relationships.insert_or_assign("REL_TYPE_" + std::to_string(i),
+                                   qarvex::RelationshipType(label, target, {"since", "weight"}));
   }
   return qarvex::Schema(std::move(nodes), std::move(relationships));
 }

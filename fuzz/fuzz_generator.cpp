@@ -1,6 +1,7 @@
 // Fuzzes the generator with arbitrary schemas and type names. The input is a seed (its first
-// eight bytes) and then lines: "@TYPE SOURCE TARGET key..." declares a relationship type, any
-// other line "LABEL key..." a label. The last line is also tried as a query type name.
+// eight bytes) and then lines: "@TYPE SOURCE TARGET key..." declares a relationship type (a
+// repeated TYPE gains one more endpoint pair), any other line "LABEL key..." a label. The last
+// line is also tried as a query type name.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -39,9 +40,13 @@ qarvex::Schema schema_of(const std::vector<std::string_view>& lines) {
     if (!line.empty() && line.front() == '@') {
       std::vector<std::string_view> words = split(line.substr(1), ' ');
       words.resize(std::max<std::size_t>(words.size(), 3));
-      relationships.insert_or_assign(
-          std::string(words[0]),
-          qarvex::RelationshipType{std::string(words[1]), std::string(words[2]), keys_of(words, 3)});
+      qarvex::EndpointEntry entry{std::string(words[1]), std::string(words[2]), keys_of(words, 3)};
+      auto held = relationships.find(words[0]);
+      if (held == relationships.end()) {
+        relationships.emplace(std::string(words[0]), qarvex::RelationshipType(std::move(entry)));
+      } else {
+        held->second.add(std::move(entry));
+      }
     } else {
       std::vector<std::string_view> words = split(line, ' ');
       nodes.insert_or_assign(std::string(words[0]), keys_of(words, 1));

@@ -47,7 +47,7 @@ bool read_nodes(PyObject* nodes, NameMap<NameSet>& out) {
   return true;
 }
 
-std::optional<RelationshipType> relationship_value(PyObject* value) {
+std::optional<EndpointEntry> endpoint_entry(PyObject* value) {
   if (!PyTuple_Check(value) || PyTuple_GET_SIZE(value) != 3) return std::nullopt;
   std::optional<std::string_view> source = string_value(PyTuple_GET_ITEM(value, 0));
   if (!source) return std::nullopt;
@@ -55,7 +55,26 @@ std::optional<RelationshipType> relationship_value(PyObject* value) {
   if (!target) return std::nullopt;
   std::optional<NameSet> properties = property_set(PyTuple_GET_ITEM(value, 2));
   if (!properties) return std::nullopt;
-  return RelationshipType{std::string(*source), std::string(*target), std::move(*properties)};
+  return EndpointEntry{std::string(*source), std::string(*target), std::move(*properties)};
+}
+
+// One entry, or a non-empty list of them. The list is read from a snapshot, so converting an
+// entry's keys cannot change what is left to read.
+std::optional<RelationshipType> relationship_value(PyObject* value) {
+  if (!PyList_Check(value)) {
+    std::optional<EndpointEntry> entry = endpoint_entry(value);
+    if (!entry) return std::nullopt;
+    return RelationshipType(std::move(*entry));
+  }
+  PyRef items = PyRef::steal(PyList_AsTuple(value));
+  if (!items) return std::nullopt;
+  std::vector<EndpointEntry> entries;
+  for (Py_ssize_t i = 0; i < PyTuple_GET_SIZE(items.get()); ++i) {
+    std::optional<EndpointEntry> entry = endpoint_entry(PyTuple_GET_ITEM(items.get(), i));
+    if (!entry) return std::nullopt;
+    entries.push_back(std::move(*entry));
+  }
+  return RelationshipType::from_entries(std::move(entries));
 }
 
 bool read_relationships(PyObject* relationships, NameMap<RelationshipType>& out) {
@@ -111,13 +130,21 @@ PyObject* string_query(const char* function, const char* parameter, StringQuery 
   });
 }
 
-PyRef endpoints_tuple(const Schema& schema, std::string_view type) {
-  std::optional<Endpoints> ends = schema.endpoints(type);
-  if (!ends) return PyRef::borrow(Py_None);
-  PyRef source = new_str(ends->source);
-  PyRef target = new_str(ends->target);
+// (source, target) as a 2-tuple of str.
+PyRef new_pair(const Endpoints& ends) {
+  PyRef source = new_str(ends.source);
+  PyRef target = new_str(ends.target);
   if (!source || !target) return PyRef();
   return PyRef::steal(PyTuple_Pack(2, source.get(), target.get()));
+}
+
+PyRef endpoints_tuple(const Schema& schema, std::string_view type) {
+  std::optional<Endpoints> ends = schema.endpoints(type);
+  return ends ? new_pair(*ends) : PyRef::borrow(Py_None);
+}
+
+PyRef endpoint_pair_list(const Schema& schema, std::string_view type) {
+  return new_list(schema.endpoint_pairs(type), new_pair);
 }
 
 PyObject* node_labels(PyObject* self, PyObject*) {
@@ -165,6 +192,12 @@ PyObject* rel_properties(PyObject* self, PyObject* const* args, Py_ssize_t nargs
 PyObject* rel_endpoints(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kw) {
   return string_query("Schema.rel_endpoints()", "rel_type", endpoints_tuple, self, args, nargs,
                       kw);
+}
+
+PyObject* rel_endpoint_pairs(PyObject* self, PyObject* const* args, Py_ssize_t nargs,
+                             PyObject* kw) {
+  return string_query("Schema.rel_endpoint_pairs()", "rel_type", endpoint_pair_list, self, args,
+                      nargs, kw);
 }
 
 PyObject* merge(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kw) {
@@ -231,6 +264,9 @@ PyMethodDef methods[] = {
     {"rel_endpoints", as_method(rel_endpoints), METH_FASTCALL | METH_KEYWORDS,
      "rel_endpoints($self, rel_type)\n--\n\nReturn `(src_label, tgt_label)` for a relationship "
      "type, or None if unknown."},
+    {"rel_endpoint_pairs", as_method(rel_endpoint_pairs), METH_FASTCALL | METH_KEYWORDS,
+     "rel_endpoint_pairs($self, rel_type)\n--\n\nReturn the list of `(src_label, tgt_label)` "
+     "pairs declared for a relationship type, in order; an empty list if unknown."},
     {"to_dict", schema_to_dict, METH_NOARGS,
      "to_dict($self)\n--\n\n"
      "Export the schema as a plain Python dict compatible with the Schema constructor."},
@@ -249,8 +285,8 @@ PyMethodDef methods[] = {
      "* Node labels and relationship types from both schemas are combined.\n"
      "* When a label/type exists in both, the property sets are merged\n"
      "  (union), so no declared property is lost.\n"
-     "* The *other* schema's endpoint labels take precedence for\n"
-     "  relationship types that appear in both schemas.\n\n"
+     "* When a relationship type exists in both, its endpoint pairs are\n"
+     "  united: the pairs of *self* first, then the new pairs of *other*.\n\n"
      "Example::\n\n"
      "    s1 = Schema({\"Person\": [\"name\"]}, {\"KNOWS\": (\"Person\", \"Person\", [])})\n"
      "    s2 = Schema({\"Movie\": [\"title\"]}, {\"ACTED_IN\": (\"Person\", \"Movie\", "

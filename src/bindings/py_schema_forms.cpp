@@ -35,12 +35,19 @@ PyRef nodes_dict(const Schema& schema) {
   return nodes;
 }
 
-PyRef relationship_tuple(const RelationshipType& rel) {
-  PyRef source = new_str(rel.source);
-  PyRef target = new_str(rel.target);
-  PyRef keys = new_str_list(sorted_names(rel.properties));
+PyRef entry_tuple(const EndpointEntry& entry) {
+  PyRef source = new_str(entry.source);
+  PyRef target = new_str(entry.target);
+  PyRef keys = new_str_list(sorted_names(entry.properties));
   if (!source || !target || !keys) return PyRef();
   return PyRef::steal(PyTuple_Pack(3, source.get(), target.get(), keys.get()));
+}
+
+// The entry's 3-tuple for a type with one pair, a list of them for a type with several.
+PyRef relationship_value(const RelationshipType& rel) {
+  const std::vector<EndpointEntry>& entries = rel.entries();
+  if (entries.size() == 1) return entry_tuple(entries.front());
+  return new_list(entries, entry_tuple);
 }
 
 PyRef relationships_dict(const Schema& schema) {
@@ -48,8 +55,8 @@ PyRef relationships_dict(const Schema& schema) {
   if (!relationships) return relationships;
   for (const std::string& type : schema.sorted_types()) {
     PyRef key = new_str(type);
-    const RelationshipType& rel = schema.relationships().find(type)->second;
-    if (!key || !set_item(relationships.get(), key.get(), relationship_tuple(rel))) {
+    const RelationshipType& rel = *schema.relationship(type);
+    if (!key || !set_item(relationships.get(), key.get(), relationship_value(rel))) {
       return PyRef();
     }
   }

@@ -28,8 +28,11 @@ SchemaNames::SchemaNames(const Schema& schema) : labels(schema.sorted_labels()) 
     properties.emplace(label, schema.sorted_label_properties(label));
   }
   for (std::string& name : schema.sorted_types()) {
-    const Endpoints ends = schema.endpoints(name).value_or(Endpoints{});
-    types.push_back({std::move(name), std::string(ends.source), std::string(ends.target)});
+    TypeEntry type{std::move(name), {}};
+    for (const Endpoints& ends : schema.endpoint_pairs(type.name)) {
+      type.pairs.emplace_back(ends.source, ends.target);
+    }
+    types.push_back(std::move(type));
   }
 }
 
@@ -90,9 +93,13 @@ std::string QueryDraws::limit_suffix() {
   return " LIMIT " + std::to_string(random_.between(1, 50));
 }
 
-const TypeEntry* QueryDraws::pick_type() {
-  if (names_.types.empty()) return nullptr;
-  return &names_.types[index_below(names_.types.size())];
+std::optional<TypePick> QueryDraws::pick_type() {
+  if (names_.types.empty()) return std::nullopt;
+  const TypeEntry& type = names_.types[index_below(names_.types.size())];
+  // A one-pair type draws nothing more, so that its queries stay as they were.
+  const std::size_t pair = type.pairs.size() == 1 ? 0 : index_below(type.pairs.size());
+  const auto& [source, target] = type.pairs[pair];
+  return TypePick{type.name, source, target};
 }
 
 }  // namespace qarvex

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "generator/random.hpp"
@@ -15,8 +16,14 @@ namespace qarvex {
 
 struct TypeEntry {
   std::string name;
-  std::string source;
-  std::string target;
+  std::vector<std::pair<std::string, std::string>> pairs;  // (source, target), in order
+};
+
+// A relationship type with one of its endpoint pairs.
+struct TypePick {
+  std::string_view name;
+  std::string_view source;
+  std::string_view target;
 };
 
 // What the generator keeps of a schema, fixed at construction.
@@ -24,7 +31,7 @@ struct SchemaNames {
   explicit SchemaNames(const Schema& schema);
 
   std::vector<std::string> labels;  // ascending
-  std::vector<TypeEntry> types;     // ascending by name, with their endpoint labels
+  std::vector<TypeEntry> types;     // ascending by name, with their endpoint pairs
   NameMap<std::vector<std::string>> properties;  // per declared label, ascending
 };
 
@@ -44,8 +51,9 @@ class QueryDraws {
   std::string_view comparison_value();
   // " LIMIT k" with k in [1, 50] when below(3) is 0, otherwise "".
   std::string limit_suffix();
-  // Null without a draw when the schema has no relationship types; otherwise one below.
-  const TypeEntry* pick_type();
+  // None without a draw when the schema has no relationship types; otherwise one below for
+  // the type and, when it has several endpoint pairs, one below for the pair.
+  std::optional<TypePick> pick_type();
 
   Random& random() { return random_; }
 

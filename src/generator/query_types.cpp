@@ -54,8 +54,8 @@ std::string aggregation(QueryDraws& draws) {
 }
 
 std::string match_relationship(QueryDraws& draws) {
-  const TypeEntry* type = draws.pick_type();
-  if (type == nullptr) {
+  const std::optional<TypePick> type = draws.pick_type();
+  if (!type) {
     const std::string_view label = draws.pick_label();
     return concat({"MATCH (n:", label, ") RETURN n"});
   }
@@ -65,8 +65,8 @@ std::string match_relationship(QueryDraws& draws) {
 }
 
 std::string create_relationship(QueryDraws& draws) {
-  const TypeEntry* type = draws.pick_type();
-  if (type == nullptr) {
+  const std::optional<TypePick> type = draws.pick_type();
+  if (!type) {
     const std::string_view label = draws.pick_label();
     return concat({"CREATE (n:", label, ") RETURN n"});
   }

@@ -57,12 +57,13 @@ std::string render_prompt(const Schema& schema) {
   }
   out += "\nRelationships\n-------------\n";
   for (const std::string& type : schema.sorted_types()) {
-    const RelationshipType& rel = schema.relationships().find(type)->second;
-    out += "  :";
-    append_padded(out, type);
-    out += "  (" + rel.source + ")-->(" + rel.target + ")";
-    if (!rel.properties.empty()) out += "   " + joined(sorted_names(rel.properties));
-    out += '\n';
+    for (const EndpointEntry& entry : schema.relationship(type)->entries()) {
+      out += "  :";
+      append_padded(out, type);
+      out += "  (" + entry.source + ")-->(" + entry.target + ")";
+      if (!entry.properties.empty()) out += "   " + joined(sorted_names(entry.properties));
+      out += '\n';
+    }
   }
   return out;
 }
@@ -76,10 +77,11 @@ std::string render_markdown(const Schema& schema) {
   out += arrow;
   out += " Target | Properties |\n|---|---|---|\n";
   for (const std::string& type : schema.sorted_types()) {
-    const RelationshipType& rel = schema.relationships().find(type)->second;
-    out += "| :" + type + " | :" + rel.source + " ";
-    out += arrow;
-    out += " :" + rel.target + " | " + joined_or_dash(sorted_names(rel.properties)) + " |\n";
+    for (const EndpointEntry& entry : schema.relationship(type)->entries()) {
+      out += "| :" + type + " | :" + entry.source + " ";
+      out += arrow;
+      out += " :" + entry.target + " | " + joined_or_dash(sorted_names(entry.properties)) + " |\n";
+    }
   }
   return out;
 }
@@ -94,10 +96,11 @@ std::string render_cypher_context(const Schema& schema) {
   }
   out += "\n// Relationship types\n";
   for (const std::string& type : schema.sorted_types()) {
-    const RelationshipType& rel = schema.relationships().find(type)->second;
-    out += "(:" + rel.source + ")-[:" + type;
-    if (!rel.properties.empty()) out += " {" + joined(sorted_names(rel.properties)) + "}";
-    out += "]->(:" + rel.target + ")\n";
+    for (const EndpointEntry& entry : schema.relationship(type)->entries()) {
+      out += "(:" + entry.source + ")-[:" + type;
+      if (!entry.properties.empty()) out += " {" + joined(sorted_names(entry.properties)) + "}";
+      out += "]->(:" + entry.target + ")\n";
+    }
   }
   return out;
 }

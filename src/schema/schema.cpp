@@ -23,6 +23,31 @@ std::vector<std::string> sorted_names(const NameSet& names) {
   return sorted;
 }
 
+RelationshipType::RelationshipType(EndpointEntry first) {
+  properties_ = first.properties;
+  entries_.push_back(std::move(first));
+}
+
+std::optional<RelationshipType> RelationshipType::from_entries(std::vector<EndpointEntry> entries) {
+  if (entries.empty()) return std::nullopt;
+  RelationshipType rel(std::move(entries.front()));
+  for (std::size_t i = 1; i < entries.size(); ++i) rel.add(std::move(entries[i]));
+  return rel;
+}
+
+void RelationshipType::add(EndpointEntry entry) {
+  properties_.insert(entry.properties.begin(), entry.properties.end());
+  auto same_pair = [&](const EndpointEntry& held) {
+    return held.source == entry.source && held.target == entry.target;
+  };
+  auto held = std::find_if(entries_.begin(), entries_.end(), same_pair);
+  if (held == entries_.end()) {
+    entries_.push_back(std::move(entry));
+  } else {
+    held->properties.merge(entry.properties);
+  }
+}
+
 std::vector<std::string> Schema::sorted_labels() const { return sorted_keys(nodes_); }
 
 std::vector<std::string> Schema::sorted_types() const { return sorted_keys(relationships_); }
@@ -35,7 +60,7 @@ std::vector<std::string> Schema::sorted_label_properties(std::string_view label)
 std::vector<std::string> Schema::sorted_type_properties(std::string_view type) const {
   auto found = relationships_.find(type);
   return found == relationships_.end() ? std::vector<std::string>{}
-                                       : sorted_names(found->second.properties);
+                                       : sorted_names(found->second.properties());
 }
 
 bool Schema::label_has_property(std::string_view label, std::string_view key) const {
@@ -45,13 +70,27 @@ bool Schema::label_has_property(std::string_view label, std::string_view key) co
 
 bool Schema::type_has_property(std::string_view type, std::string_view key) const {
   auto found = relationships_.find(type);
-  return found != relationships_.end() && found->second.properties.contains(key);
+  return found != relationships_.end() && found->second.properties().contains(key);
 }
 
 std::optional<Endpoints> Schema::endpoints(std::string_view type) const {
+  const RelationshipType* rel = relationship(type);
+  if (rel == nullptr) return std::nullopt;
+  const EndpointEntry& first = rel->entries().front();
+  return Endpoints{first.source, first.target};
+}
+
+std::vector<Endpoints> Schema::endpoint_pairs(std::string_view type) const {
+  std::vector<Endpoints> pairs;
+  if (const RelationshipType* rel = relationship(type)) {
+    for (const EndpointEntry& entry : rel->entries()) pairs.push_back({entry.source, entry.target});
+  }
+  return pairs;
+}
+
+const RelationshipType* Schema::relationship(std::string_view type) const {
   auto found = relationships_.find(type);
-  if (found == relationships_.end()) return std::nullopt;
-  return Endpoints{found->second.source, found->second.target};
+  return found == relationships_.end() ? nullptr : &found->second;
 }
 
 Schema merge(const Schema& base, const Schema& other) {
@@ -62,7 +101,8 @@ Schema merge(const Schema& base, const Schema& other) {
   }
   for (const auto& [type, rel] : other.relationships()) {
     auto [slot, inserted] = relationships.try_emplace(type, rel);
-    if (!inserted) slot->second.properties.insert(rel.properties.begin(), rel.properties.end());
+    if (inserted) continue;
+    for (const EndpointEntry& entry : rel.entries()) slot->second.add(entry);
   }
   return Schema(std::move(nodes), std::move(relationships));
 }

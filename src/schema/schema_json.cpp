@@ -33,6 +33,25 @@ void write_names(JsonWriter& json, const NameSet& names) {
   json.end_array();
 }
 
+void write_entry(JsonWriter& json, const EndpointEntry& entry) {
+  json.begin_array();
+  json.string(entry.source);
+  json.string(entry.target);
+  write_names(json, entry.properties);
+  json.end_array();
+}
+
+// A type with one pair is written as that entry alone, as before types could hold several.
+void write_relationship(JsonWriter& json, const RelationshipType& rel) {
+  if (rel.entries().size() == 1) {
+    write_entry(json, rel.entries().front());
+    return;
+  }
+  json.begin_array();
+  for (const EndpointEntry& entry : rel.entries()) write_entry(json, entry);
+  json.end_array();
+}
+
 // The shapes a document may hold, as named in messages.
 constexpr std::string_view expect_schema = "struct Schema";
 constexpr std::string_view expect_schema_array = "struct Schema with 2 elements";
@@ -136,20 +155,53 @@ class SchemaDocumentReader {
     return relationships;
   }
 
-  // [source, target, [key, ...]]
+  // One entry, [source, target, [key, ...]], or a list of them, [[source, target, [...]], ...];
+  // an array is a list when its first element is an array itself.
   std::optional<RelationshipType> read_relationship() {
     if (!expect(JsonKind::Array, expect_tuple)) return std::nullopt;
     json_.begin_array();
-    RelationshipType rel;
+    if (!next_required_element(0, expect_tuple)) return std::nullopt;
+    std::optional<JsonKind> first = json_.peek_value();
+    if (!first) return std::nullopt;
+    if (*first == JsonKind::Array) return read_entry_list();
+    std::optional<EndpointEntry> entry = read_entry_fields();
+    if (!entry) return std::nullopt;
+    return RelationshipType(std::move(*entry));
+  }
+
+  // The entries of a list whose first entry is next; a repeated pair is united with the first.
+  std::optional<RelationshipType> read_entry_list() {
+    std::optional<EndpointEntry> first = read_entry();
+    if (!first) return std::nullopt;
+    RelationshipType rel(std::move(*first));
+    JsonReader::Step step;
+    while ((step = json_.next_element()) == JsonReader::Step::Item) {
+      std::optional<EndpointEntry> entry = read_entry();
+      if (!entry) return std::nullopt;
+      rel.add(std::move(*entry));
+    }
+    if (step == JsonReader::Step::Error) return std::nullopt;
+    return rel;
+  }
+
+  std::optional<EndpointEntry> read_entry() {
+    if (!expect(JsonKind::Array, expect_tuple)) return std::nullopt;
+    json_.begin_array();
+    if (!next_required_element(0, expect_tuple)) return std::nullopt;
+    return read_entry_fields();
+  }
+
+  // The three elements of an entry whose array is open and placed before its first element.
+  std::optional<EndpointEntry> read_entry_fields() {
+    EndpointEntry entry;
     std::optional<NameSet> keys;
-    if (!next_required_element(0, expect_tuple) || !read_string(rel.source) ||
-        !next_required_element(1, expect_tuple) || !read_string(rel.target) ||
-        !next_required_element(2, expect_tuple) || !assign(keys, read_keys()) ||
-        !end_of_array(3, expect_tuple)) {
+    if (!read_string(entry.source) || !next_required_element(1, expect_tuple) ||
+        !read_string(entry.target) || !next_required_element(2, expect_tuple) ||
+        !assign(keys, read_keys()) || !end_of_array(3, expect_tuple)) {
       return std::nullopt;
     }
-    rel.properties = std::move(*keys);
-    return rel;
+    entry.properties = std::move(*keys);
+    return entry;
   }
 
   // An array of strings; a repeated key is kept once.
@@ -247,13 +299,8 @@ std::string schema_to_json(const Schema& schema) {
   json.key("relationships");
   json.begin_object();
   for (const auto* relationship : sorted_entries(schema.relationships())) {
-    const RelationshipType& rel = relationship->second;
     json.key(relationship->first);
-    json.begin_array();
-    json.string(rel.source);
-    json.string(rel.target);
-    write_names(json, rel.properties);
-    json.end_array();
+    write_relationship(json, relationship->second);
   }
   json.end_object();
   json.end_object();

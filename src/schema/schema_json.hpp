@@ -1,5 +1,6 @@
 // The schema as a JSON document and back:
-//   {"nodes":{label:[key,...],...},"relationships":{type:[source,target,[key,...]],...}}
+//   {"nodes":{label:[key,...],...},"relationships":{type:ENTRY or [ENTRY,...],...}}
+// where ENTRY is [source,target,[key,...]]; a type with one pair is written as its ENTRY alone.
 // The reader also takes the two-element array form [nodes, relationships], members in any
 // order, and skips unknown members.
 #pragma once

@@ -17,8 +17,11 @@ std::vector<Schema> schemas() {
   all.push_back(Schema({{"Person", {"name", "born"}}, {"Movie", {"title", "released", "tagline"}}},
                        {{"ACTED_IN", {"Person", "Movie", {"roles"}}},
                         {"FOLLOWS", {"Person", "Person", {}}}}));
+  RelationshipType tagged_by("Bare", "Ghost", {});
+  tagged_by.add({"_Tag2", "Bare", {"w"}});
   all.push_back(Schema({{"Bare", {}}, {"_Tag2", {"weight_kg", "x1", "y", "z", "label_text"}}},
-                       {{"TAGGED_BY", {"Bare", "Ghost", {}}}, {"has_tag", {"_Tag2", "Bare", {"w"}}}}));
+                       {{"TAGGED_BY", std::move(tagged_by)},
+                        {"has_tag", {"_Tag2", "Bare", {"w"}}}}));
   return all;
 }
 

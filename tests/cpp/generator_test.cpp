@@ -318,6 +318,14 @@ TEST(QueryGenerator, EmptySchemaBuildsOnTheDefaultLabel) {
   }
 }
 
+bool declares_pair(const Schema& schema, const std::string& type, const std::string& source,
+                   const std::string& target) {
+  const std::vector<Endpoints> pairs = schema.endpoint_pairs(type);
+  return std::any_of(pairs.begin(), pairs.end(), [&](const Endpoints& ends) {
+    return ends.source == source && ends.target == target;
+  });
+}
+
 // Every "n." property and every map key belongs to the label of n; every relationship pattern
 // uses a type with its own endpoints.
 void expect_schema_names(const Schema& schema, const std::string& query) {
@@ -337,16 +345,10 @@ void expect_schema_names(const Schema& schema, const std::string& query) {
     }
   }
   if (std::regex_search(query, match, relationship)) {
-    auto ends = schema.endpoints(match[2].str());
-    ASSERT_TRUE(ends) << query;
-    EXPECT_EQ(ends->source, match[1].str()) << query;
-    EXPECT_EQ(ends->target, match[3].str()) << query;
+    EXPECT_TRUE(declares_pair(schema, match[2].str(), match[1].str(), match[3].str())) << query;
   }
   if (std::regex_search(query, match, endpoints)) {
-    auto ends = schema.endpoints(match[3].str());
-    ASSERT_TRUE(ends) << query;
-    EXPECT_EQ(ends->source, match[1].str()) << query;
-    EXPECT_EQ(ends->target, match[2].str()) << query;
+    EXPECT_TRUE(declares_pair(schema, match[3].str(), match[1].str(), match[2].str())) << query;
   }
 }
 
@@ -473,6 +475,38 @@ TEST(QueryGenerator, RelationshipTypesDrawTheTypeThenTheOptionalQuarter) {
   }
   EXPECT_GT(optional_count, 50);
   EXPECT_LT(optional_count, 150);
+}
+
+TEST(QueryGenerator, ATypeWithSeveralPairsDrawsThePairRightAfterTheType) {
+  RelationshipType likes("Person", "Movie", {});
+  likes.add({"Person", "Book", {}});
+  likes.add({"Company", "Movie", {}});
+  const Schema schema({{"Person", {}}},
+                      {{"KNOWS", {"Person", "Person", {}}}, {"LIKES", std::move(likes)}});
+  const std::vector<std::array<std::string, 2>> likes_pairs{
+      {"Person", "Movie"}, {"Person", "Book"}, {"Company", "Movie"}};
+  std::set<std::string> likes_seen;
+  for (std::uint64_t seed = 0; seed < 300; ++seed) {
+    QueryGenerator generator = QueryGenerator::seeded(schema, seed);
+    reference::Xoshiro ref = reference::Xoshiro::seeded(seed);
+    auto draw_type = [&]() -> std::array<std::string, 3> {
+      if (ref.below(2) == 0) return {"KNOWS", "Person", "Person"};  // one pair: no second draw
+      const auto& [source, target] = likes_pairs[ref.below(3)];
+      likes_seen.insert(source + target);
+      return {"LIKES", source, target};
+    };
+    const auto [name, source, target] = draw_type();
+    const bool optional = (ref.next() >> 62) == 0;
+    ASSERT_EQ(generate(generator, "match_relationship"),
+              std::string(optional ? "OPTIONAL " : "") + "MATCH (a:" + source + ")-[r:" + name +
+                  "]->(b:" + target + ") RETURN a, r, b");
+    const auto [name2, source2, target2] = draw_type();
+    ASSERT_EQ(generate(generator, "create_relationship"),
+              "MATCH (a:" + source2 + "),(b:" + target2 + ") CREATE (a)-[r:" + name2 +
+                  "]->(b) RETURN r");
+    ASSERT_EQ(generator.random().state(), ref.s) << seed;
+  }
+  EXPECT_EQ(likes_seen.size(), likes_pairs.size());
 }
 
 TEST(QueryGenerator, OrderByDrawsTheDescendingBitEvenWithoutAProperty) {

@@ -37,6 +37,36 @@ TEST(SchemaToJson, CompactSortedText) {
   EXPECT_EQ(schema_to_json(Schema()), R"({"nodes":{},"relationships":{}})");
 }
 
+TEST(SchemaToJson, SeveralPairsAreAnArrayOfEntriesInTheirOrder) {
+  RelationshipType likes("Person", "Movie", {"stars", "at"});
+  likes.add({"Person", "Book", {}});
+  likes.add({"Company", "Movie", {}});
+  Schema schema({}, {{"LIKES", std::move(likes)}, {"KNOWS", {"Person", "Person", {}}}});
+  EXPECT_EQ(schema_to_json(schema),
+            R"({"nodes":{},"relationships":{"KNOWS":["Person","Person",[]],)"
+            R"("LIKES":[["Person","Movie",["at","stars"]],["Person","Book",[]],)"
+            R"(["Company","Movie",[]]]}})");
+}
+
+TEST(SchemaJson, SeveralPairsRoundTripExactly) {
+  const std::string text =
+      R"({"nodes":{"A":[]},"relationships":{"R":[["B","A",["y"]],["A","B",["x"]],["A","A",[]]],)"
+      R"("S":["A","A",["z"]]}})";
+  Schema schema = read_ok(text);
+  ASSERT_TRUE(schema.has_type("R"));
+  EXPECT_EQ(schema.relationship("R")->entries().size(), 3u);
+  EXPECT_EQ(schema.endpoints("R")->source, "B");
+  EXPECT_EQ(schema.sorted_type_properties("R"), (Names{"x", "y"}));
+  EXPECT_EQ(schema_to_json(schema), text);
+}
+
+TEST(SchemaFromJson, AListOfEntriesUnitesRepeatedPairsAndMayHoldJustOne) {
+  Schema schema = read_ok(
+      R"({"nodes":{},"relationships":{"R":[["A","B",["x"]],["A","B",["y"]]],"S":[["C","D",[]]]}})");
+  EXPECT_EQ(schema_to_json(schema),
+            R"({"nodes":{},"relationships":{"R":["A","B",["x","y"]],"S":["C","D",[]]}})");
+}
+
 TEST(SchemaJson, RoundTripKeepsEveryNameExactly) {
   std::string awkward = std::string("q\"b\\s/\b\f\n\r\t\x01\x7f\0", 14) + "\u00e9\U0001F600";
   Schema schema({{awkward, {awkward, ""}}, {"", {}}},
@@ -227,6 +257,24 @@ INSTANTIATE_TEST_SUITE_P(
                   "invalid type: integer `1`, expected a string at line 1 column 35"},
         ErrorCase{empty_rels + R"(["a","b","c"]}})",
                   "invalid type: string \"c\", expected a sequence at line 1 column 43"},
+        // A list of entries: each one is read as the single entry is.
+        ErrorCase{empty_rels + R"([[]]}})",
+                  "invalid length 0, expected a tuple of size 3 at line 1 column 36"},
+        ErrorCase{empty_rels + R"([["a","b"]]}})",
+                  "invalid length 2, expected a tuple of size 3 at line 1 column 43"},
+        ErrorCase{empty_rels + R"([[1,"b",[]]]}})",
+                  "invalid type: integer `1`, expected a string at line 1 column 36"},
+        ErrorCase{empty_rels + R"([["a","b",[]],"x"]}})",
+                  "invalid type: string \"x\", expected a tuple of size 3 at line 1 column 48"},
+        ErrorCase{empty_rels + R"([["a","b",[]],{"k":1}]}})",
+                  "invalid type: map, expected a tuple of size 3 at line 1 column 48"},
+        ErrorCase{empty_rels + R"([["a","b",[]],[]]}})",
+                  "invalid length 0, expected a tuple of size 3 at line 1 column 49"},
+        ErrorCase{empty_rels + R"([["a","b",[]],["c","d",[],1]]}})",
+                  "invalid length 4, expected a tuple of size 3 at line 1 column 60"},
+        ErrorCase{empty_rels + R"([["a","b",[]],]}})", "trailing comma at line 1 column 47"},
+        ErrorCase{empty_rels + R"([["a","b",[]]}})", "expected `,` or `]` at line 1 column 47"},
+        ErrorCase{empty_rels + R"([["a","b",[]])", "EOF while parsing a list at line 1 column 47"},
         ErrorCase{"[]", "invalid length 0, expected struct Schema with 2 elements at line 1 column 2"},
         ErrorCase{"[{}]", "invalid length 1, expected struct Schema with 2 elements at line 1 column 4"},
         ErrorCase{"[{},{},{},[]]",

@@ -61,6 +61,38 @@ TEST(RenderCypherContext, WorkedExample) {
             "(:Movie)-[:TAGGED]->(:Tag)\n");
 }
 
+// LIKES from Person to Movie (stars, at), to Book (none), and from Company to Movie (at),
+// given in that order; KNOWS sorts before it.
+Schema several_pairs_schema() {
+  RelationshipType likes("Person", "Movie", {"stars", "at"});
+  likes.add({"Person", "Book", {}});
+  likes.add({"Company", "Movie", {"at"}});
+  return Schema({}, {{"LIKES", std::move(likes)}, {"KNOWS", {"Person", "Person", {}}}});
+}
+
+TEST(Render, OneLinePerPairInOrderWithThatPairsKeys) {
+  const Schema schema = several_pairs_schema();
+  EXPECT_EQ(render_prompt(schema),
+            "Graph Schema\n============\n\nNodes\n-----\n\nRelationships\n-------------\n"
+            "  :KNOWS                       (Person)-->(Person)\n"
+            "  :LIKES                       (Person)-->(Movie)   at, stars\n"
+            "  :LIKES                       (Person)-->(Book)\n"
+            "  :LIKES                       (Company)-->(Movie)   at\n");
+  EXPECT_EQ(render_markdown(schema),
+            "### Nodes\n\n| Label | Properties |\n|---|---|\n\n### Relationships\n\n"
+            "| Type | Source \u2192 Target | Properties |\n|---|---|---|\n"
+            "| :KNOWS | :Person \u2192 :Person | \u2014 |\n"
+            "| :LIKES | :Person \u2192 :Movie | at, stars |\n"
+            "| :LIKES | :Person \u2192 :Book | \u2014 |\n"
+            "| :LIKES | :Company \u2192 :Movie | at |\n");
+  EXPECT_EQ(render_cypher_context(schema),
+            "// Node labels and their properties\n\n// Relationship types\n"
+            "(:Person)-[:KNOWS]->(:Person)\n"
+            "(:Person)-[:LIKES {at, stars}]->(:Movie)\n"
+            "(:Person)-[:LIKES]->(:Book)\n"
+            "(:Company)-[:LIKES {at}]->(:Movie)\n");
+}
+
 TEST(Render, EmptySchema) {
   Schema empty;
   EXPECT_EQ(render_prompt(empty),

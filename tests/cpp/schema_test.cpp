@@ -11,6 +11,24 @@ Schema schema_with(NameMap<NameSet> nodes, NameMap<RelationshipType> rels = {}) 
   return Schema(std::move(nodes), std::move(rels));
 }
 
+RelationshipType type_of(std::vector<EndpointEntry> entries) {
+  return *RelationshipType::from_entries(std::move(entries));
+}
+
+using Pairs = std::vector<std::pair<std::string, std::string>>;
+
+Pairs pairs_of(const Schema& schema, std::string_view type) {
+  Pairs pairs;
+  for (const Endpoints& ends : schema.endpoint_pairs(type)) {
+    pairs.emplace_back(ends.source, ends.target);
+  }
+  return pairs;
+}
+
+Names entry_keys(const Schema& schema, std::string_view type, std::size_t index) {
+  return sorted_names(schema.relationship(type)->entries().at(index).properties);
+}
+
 TEST(Schema, ListsSortByUtf8Bytes) {
   Schema schema = schema_with({{"b", {}}, {"B", {}}, {"a", {}}, {"A", {}}, {"PersonX", {}},
                                {"Person", {}}, {"\xc3\xa9", {}}, {"z", {}}});
@@ -31,20 +49,50 @@ TEST(Schema, LookupsOfUnknownNamesAreEmpty) {
   EXPECT_EQ(schema.endpoints("KNOWS")->source, "A");
   EXPECT_EQ(schema.endpoints("KNOWS")->target, "B");
   EXPECT_FALSE(schema.endpoints("NOPE"));
+  EXPECT_TRUE(schema.endpoint_pairs("NOPE").empty());
+  EXPECT_EQ(schema.relationship("NOPE"), nullptr);
 }
 
-TEST(Schema, MergeUnitesPropertiesAndKeepsTheReceiversEndpoints) {
+TEST(Schema, ARepeatedPairIsKeptAtItsFirstPlaceWithTheKeysUnited) {
+  Schema schema = schema_with({}, {{"LIKES", type_of({{"Person", "Movie", {"at"}},
+                                                       {"Person", "Book", {}},
+                                                       {"Person", "Movie", {"stars"}},
+                                                       {"Movie", "Person", {"why"}}})}});
+  EXPECT_EQ(pairs_of(schema, "LIKES"),
+            (Pairs{{"Person", "Movie"}, {"Person", "Book"}, {"Movie", "Person"}}));
+  EXPECT_EQ(entry_keys(schema, "LIKES", 0), (Names{"at", "stars"}));
+  EXPECT_EQ(entry_keys(schema, "LIKES", 1), Names{});
+  EXPECT_EQ(schema.endpoints("LIKES")->target, "Movie");
+  // The type's own keys, which property checks read, are the union over its pairs.
+  EXPECT_EQ(schema.sorted_type_properties("LIKES"), (Names{"at", "stars", "why"}));
+  EXPECT_TRUE(schema.type_has_property("LIKES", "why"));
+  EXPECT_FALSE(schema.type_has_property("LIKES", "Movie"));
+  EXPECT_FALSE(RelationshipType::from_entries({}));
+}
+
+TEST(Schema, MergeUnitesPropertiesAndPutsTheOthersNewPairsAfterTheReceivers) {
   Schema left = schema_with({{"P", {"a"}}}, {{"R", {"P", "Q", {"x"}}}});
   Schema right = schema_with({{"P", {"b"}}}, {{"R", {"S", "T", {"y"}}}});
   Schema merged = merge(left, right);
   EXPECT_EQ(merged.sorted_label_properties("P"), (Names{"a", "b"}));
   EXPECT_EQ(merged.sorted_type_properties("R"), (Names{"x", "y"}));
+  EXPECT_EQ(pairs_of(merged, "R"), (Pairs{{"P", "Q"}, {"S", "T"}}));
   EXPECT_EQ(merged.endpoints("R")->source, "P");
-  EXPECT_EQ(merged.endpoints("R")->target, "Q");
-  Schema reversed = merge(right, left);
-  EXPECT_EQ(reversed.endpoints("R")->source, "S");
-  EXPECT_EQ(reversed.endpoints("R")->target, "T");
+  EXPECT_EQ(entry_keys(merged, "R", 1), Names{"y"});
+  EXPECT_EQ(pairs_of(merge(right, left), "R"), (Pairs{{"S", "T"}, {"P", "Q"}}));
   EXPECT_EQ(left.sorted_label_properties("P"), (Names{"a"}));
+  EXPECT_EQ(pairs_of(left, "R"), (Pairs{{"P", "Q"}}));
+}
+
+TEST(Schema, MergeUnitesTheKeysOfAPairBothSchemasHold) {
+  Schema left = schema_with({}, {{"R", type_of({{"A", "B", {"x"}}, {"A", "C", {}}})}});
+  Schema right = schema_with({}, {{"R", type_of({{"D", "D", {}}, {"A", "B", {"y"}}})},
+                                  {"U", {"A", "A", {}}}});
+  Schema merged = merge(left, right);
+  EXPECT_EQ(pairs_of(merged, "R"), (Pairs{{"A", "B"}, {"A", "C"}, {"D", "D"}}));
+  EXPECT_EQ(entry_keys(merged, "R", 0), (Names{"x", "y"}));
+  EXPECT_EQ(pairs_of(merged, "U"), (Pairs{{"A", "A"}}));
+  EXPECT_EQ(pairs_of(merge(merged, merged), "R"), pairs_of(merged, "R"));
 }
 
 }  // namespace

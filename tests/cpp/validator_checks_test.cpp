@@ -39,14 +39,15 @@ std::vector<Finding> findings_of(const ValidationResult& result) {
   return findings;
 }
 
-class CheckTest : public ::testing::TestWithParam<CheckCase> {};
-
-TEST_P(CheckTest, ReportsInWalkOrder) {
-  const CheckCase& test = GetParam();
-  ValidationResult result = validate_query(movie_schema(), test.query);
+void expect_findings(const Schema& schema, const CheckCase& test) {
+  ValidationResult result = validate_query(schema, test.query);
   ASSERT_TRUE(result.syntax_errors().empty()) << result.syntax_errors()[0];
   EXPECT_EQ(findings_of(result), test.findings);
 }
+
+class CheckTest : public ::testing::TestWithParam<CheckCase> {};
+
+TEST_P(CheckTest, ReportsInWalkOrder) { expect_findings(movie_schema(), GetParam()); }
 
 const char* const kScan =
     "MATCH contains an unlabeled node with no WHERE clause; this will scan all nodes in the graph";
@@ -182,6 +183,68 @@ const CheckCase performance_cases[] = {
 INSTANTIATE_TEST_SUITE_P(Schema, CheckTest, ::testing::ValuesIn(schema_cases));
 INSTANTIATE_TEST_SUITE_P(Expressions, CheckTest, ::testing::ValuesIn(expression_cases));
 INSTANTIATE_TEST_SUITE_P(Performance, CheckTest, ::testing::ValuesIn(performance_cases));
+
+// LIKES goes from Person to Movie (at) and to Book, and from Company to Movie (stars);
+// REVIEWS starts at Critic, a label the schema does not declare, or at Person.
+Schema several_pairs_schema() {
+  RelationshipType likes("Person", "Movie", {"at"});
+  likes.add({"Person", "Book", {}});
+  likes.add({"Company", "Movie", {"stars"}});
+  RelationshipType reviews("Critic", "Movie", {});
+  reviews.add({"Person", "Book", {}});
+  return Schema({{"Person", {}}, {"Company", {}}, {"Movie", {}}, {"Book", {}}, {"Tag", {}}},
+                {{"LIKES", std::move(likes)}, {"REVIEWS", std::move(reviews)}});
+}
+
+class SeveralPairsTest : public ::testing::TestWithParam<CheckCase> {};
+
+TEST_P(SeveralPairsTest, ReportsInWalkOrder) {
+  expect_findings(several_pairs_schema(), GetParam());
+}
+
+// The messages for a wrong source or target of LIKES, up to the labels written on the node.
+std::string likes_source(const char* labels) {
+  return std::string("Relationship :LIKES expects source label :Person or :Company, but node "
+                     "has label(s): ") + labels;
+}
+
+std::string likes_target(const char* labels) {
+  return std::string("Relationship :LIKES expects target label :Movie or :Book, but node has "
+                     "label(s): ") + labels;
+}
+
+const CheckCase several_pairs_cases[] = {
+    {"MATCH (:Person)-[:LIKES]->(:Book) RETURN 1", {}},
+    {"MATCH (:Company)-[:LIKES]->(:Movie) RETURN 1", {}},
+    {"MATCH (:Book)<-[:LIKES]-(:Person) RETURN 1", {}},
+    {"MATCH (:Tag)-[:LIKES]-(:Tag) RETURN 1", {}},
+    // The target is checked against the pairs whose source fits.
+    {"MATCH (:Company)-[:LIKES]->(:Book) RETURN 1",
+     {{"E401", "Relationship :LIKES expects target label :Movie, but node has label(s): :Book"}}},
+    {"MATCH (:Book)<-[:LIKES]-(:Company) RETURN 1",
+     {{"E401", "Relationship :LIKES expects target label :Movie, but node has label(s): :Book"}}},
+    {"MATCH (:Person)-[:LIKES]->(:Tag) RETURN 1", {{"E401", likes_target(":Tag")}}},
+    // A wrong source names each distinct source once; then every pair goes on to the target.
+    {"MATCH (:Movie)-[:LIKES]->(:Movie) RETURN 1", {{"E401", likes_source(":Movie")}}},
+    {"MATCH (:Movie)-[:LIKES]->(:Tag) RETURN 1",
+     {{"E401", likes_source(":Movie")}, {"E401", likes_target(":Tag")}}},
+    {"MATCH (:Tag)<-[:LIKES]-(:Movie:Tag) RETURN 1",
+     {{"E401", likes_source(":Movie, :Tag")}, {"E401", likes_target(":Tag")}}},
+    // An exempt end (no label, or none declared) is never wrong; an exempt source lets every
+    // pair pass, even one whose source is the undeclared label.
+    {"MATCH (x)-[:LIKES]->(:Tag) WHERE true RETURN 1", {{"E401", likes_target(":Tag")}}},
+    {"MATCH (:Critic)-[:REVIEWS]->(:Book) RETURN 1", {{"E201", "Unknown node label: :Critic"}}},
+    {"MATCH (:Movie)-[:LIKES]->(y) WHERE true RETURN 1", {{"E401", likes_source(":Movie")}}},
+    {"MATCH (:Company)-[:LIKES]->(:Ghost) RETURN 1", {{"E201", "Unknown node label: :Ghost"}}},
+    // Property checks read the union of the pairs' keys.
+    {"MATCH (:Company)-[r:LIKES {at: 1}]->(:Movie) RETURN r.stars, r.why",
+     {{"E304",
+       "Unknown property 'why' on variable 'r' with relationship type :LIKES, did you mean .at?"}}},
+    {"MATCH (:Person)-[:LIKES {star: 1}]->(:Book) RETURN 1",
+     {{"E302", "Unknown property 'star' for relationship type :LIKES, did you mean .stars?"}}},
+};
+
+INSTANTIATE_TEST_SUITE_P(Endpoints, SeveralPairsTest, ::testing::ValuesIn(several_pairs_cases));
 
 TEST(Checks, OrderAcrossChecksInOneMatch) {
   // Pattern checks, then the aggregate context, then the WHERE walk, then W101, then W201/W202.

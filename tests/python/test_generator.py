@@ -169,6 +169,15 @@ def test_relationship_queries_use_the_types_endpoints(movies):
     assert any(q.startswith("MATCH ") for q in matches)
 
 
+def test_a_type_with_several_pairs_uses_each_of_them():
+    schema = Schema({}, {"LIKES": [("Person", "Movie", []), ("Person", "Book", []), ("Company", "Movie", [])]})
+    queries = set(CypherGenerator(schema, seed=5).generate_batch("create_relationship", 100))
+    assert queries == {
+        f"MATCH (a:{source}),(b:{target}) CREATE (a)-[r:LIKES]->(b) RETURN r"
+        for source, target in schema.rel_endpoint_pairs("LIKES")
+    }
+
+
 # --- every generated query parses --------------------------------------------------------------
 
 
@@ -178,7 +187,8 @@ PARSE_SCHEMAS = [
      "relationships": {"ACTED_IN": ("Person", "Movie", ["roles"]),
                        "FOLLOWS": ("Person", "Person", [])}},
     {"nodes": {"Bare": [], "_Tag2": ["weight_kg", "x1", "y", "z", "label_text"]},
-     "relationships": {"TAGGED_BY": ("Bare", "Ghost", []), "has_tag": ("_Tag2", "Bare", ["w"])}},
+     "relationships": {"TAGGED_BY": [("Bare", "Ghost", []), ("_Tag2", "Bare", ["w"])],
+                       "has_tag": ("_Tag2", "Bare", ["w"])}},
     {"nodes": {"Solo": ["only"]}, "relationships": {}},
     {"nodes": {"Order": ["end", "count", "limit"], "Match": ["set", "in"]},
      "relationships": {"CONTAINS": ("Order", "Match", ["in"]), "RETURN": ("Match", "Order", [])}},
@@ -193,7 +203,8 @@ def test_generated_queries_parse(definition):
     schema = Schema(definition.get("nodes", {}), definition.get("relationships", {}))
     labels = set(schema.node_labels()) | {"Node"}
     for rel_type in schema.rel_types():
-        labels.update(schema.rel_endpoints(rel_type))
+        for pair in schema.rel_endpoint_pairs(rel_type):
+            labels.update(pair)
     generator = CypherGenerator(schema, seed=2024)
     for query_type in TYPES:
         for query in generator.generate_batch(query_type, 600):

@@ -47,6 +47,39 @@ def test_endpoints_need_not_be_declared_labels():
     assert schema.rel_endpoints("KNOWS") == ("A", "B")
 
 
+LIKES = [("Person", "Movie", ["at"]), ("Person", "Book", []), ("Company", "Movie", ["stars"])]
+
+
+def test_a_type_with_several_pairs():
+    schema = Schema({}, {"LIKES": LIKES, "KNOWS": ("Person", "Person", ["since"])})
+    assert schema.rel_endpoint_pairs("LIKES") == [("Person", "Movie"), ("Person", "Book"), ("Company", "Movie")]
+    assert schema.rel_endpoints("LIKES") == ("Person", "Movie")
+    assert schema.rel_properties("LIKES") == ["at", "stars"]
+    assert schema.rel_endpoint_pairs("KNOWS") == [("Person", "Person")]
+    assert schema.rel_endpoint_pairs("NOPE") == []
+    assert schema.rel_endpoint_pairs(rel_type="LIKES")[2] == ("Company", "Movie")
+    assert repr(schema) == 'Schema(nodes=[], relationships=["KNOWS", "LIKES"])'
+
+
+def test_a_repeated_pair_is_kept_at_its_first_place_with_its_keys_united():
+    schema = Schema({}, {"R": [("A", "B", ["x"]), ("C", "D", []), ("A", "B", ["y", "x"])]})
+    assert schema.rel_endpoint_pairs("R") == [("A", "B"), ("C", "D")]
+    assert schema.to_dict()["relationships"]["R"] == [("A", "B", ["x", "y"]), ("C", "D", [])]
+    single = Schema({}, {"R": [("A", "B", ["x"]), ("A", "B", [])]})
+    assert single.to_dict()["relationships"]["R"] == ("A", "B", ["x"])
+
+
+def test_list_subclasses_hold_pairs():
+    class Pairs(list):
+        pass
+
+    class Triple(tuple):
+        pass
+
+    schema = Schema({}, {"R": Pairs([Triple(("A", "B", ())), ("B", "A", ["w"])])})
+    assert schema.rel_endpoint_pairs("R") == [("A", "B"), ("B", "A")]
+
+
 def test_accepted_property_collections():
     schema = Schema({"P": ("name",), "Q": []}, {"R": ("P", "Q", ("w",))})
     assert schema.node_properties("P") == ["name"]
@@ -69,6 +102,14 @@ CONSTRUCTION_ERRORS = [
     ({}, {"KNOWS": ("Person", 1, [])}, REL_ERROR),
     ({}, {"KNOWS": ("Person", "Person", "since")}, REL_ERROR),
     ({}, {"KNOWS": ("Person", "Person", [None])}, REL_ERROR),
+    ({}, {"KNOWS": []}, REL_ERROR),
+    ({}, {"KNOWS": [("Person", "Person", []), ["Person", "Person", []]]}, REL_ERROR),
+    ({}, {"KNOWS": [("Person", "Person", []), ("Person", "Person")]}, REL_ERROR),
+    ({}, {"KNOWS": [("Person", "Person", []), ("Person", None, [])]}, REL_ERROR),
+    ({}, {"KNOWS": [("Person", "Person", "since")]}, REL_ERROR),
+    ({}, {"KNOWS": [("Person", "Person", [])] * 2 + [None]}, REL_ERROR),
+    ({}, {"KNOWS": (("Person", "Person", []), ("Person", "Person", []))}, REL_ERROR),
+    ({}, {"KNOWS": [[("Person", "Person", [])]]}, REL_ERROR),
     # Every node entry is read before any relationship entry.
     ({"Person": "name"}, {"KNOWS": []}, NODE_ERROR),
 ]
@@ -97,7 +138,7 @@ def test_dict_subclasses_and_tuple_subclasses_are_accepted():
     assert schema.rel_endpoints("R") == ("P", "P")
 
 
-def test_merge_unites_properties_and_keeps_the_receivers_endpoints():
+def test_merge_unites_properties_and_endpoint_pairs():
     left = Schema({"P": ["a"]}, {"R": ("P", "Q", ["x"])})
     right = Schema({"P": ["b"], "S": []}, {"R": ("S", "T", ["y"]), "U": ("S", "S", [])})
     merged = left.merge(right)
@@ -105,9 +146,21 @@ def test_merge_unites_properties_and_keeps_the_receivers_endpoints():
     assert merged.node_properties("P") == ["a", "b"]
     assert merged.rel_properties("R") == ["x", "y"]
     assert merged.rel_endpoints("R") == ("P", "Q")
-    assert merged.rel_endpoints("U") == ("S", "S")
-    assert right.merge(left).rel_endpoints("R") == ("S", "T")
+    assert merged.rel_endpoint_pairs("R") == [("P", "Q"), ("S", "T")]
+    assert merged.to_dict()["relationships"]["R"] == [("P", "Q", ["x"]), ("S", "T", ["y"])]
+    assert merged.rel_endpoint_pairs("U") == [("S", "S")]
+    assert right.merge(left).rel_endpoint_pairs("R") == [("S", "T"), ("P", "Q")]
     assert left.node_properties("P") == ["a"] and right.node_properties("P") == ["b"]
+    assert left.rel_endpoint_pairs("R") == [("P", "Q")]
+
+
+def test_merge_unites_the_keys_of_a_pair_in_both():
+    left = Schema({}, {"R": [("A", "B", ["x"]), ("A", "C", [])]})
+    right = Schema({}, {"R": [("D", "D", []), ("A", "B", ["y"])]})
+    assert left.merge(right).to_dict()["relationships"]["R"] == [
+        ("A", "B", ["x", "y"]), ("A", "C", []), ("D", "D", [])]
+    same = Schema({}, {"R": ("A", "B", ["x"])}).merge(Schema({}, {"R": ("A", "B", ["y"])}))
+    assert same.to_dict()["relationships"]["R"] == ("A", "B", ["x", "y"])
 
 
 def test_merge_with_itself_is_a_new_equal_content_schema(movies):
@@ -146,5 +199,12 @@ def test_method_docs():
         "Return `(src_label, tgt_label)` for a relationship type, or None if unknown.")
     assert Schema.merge.__doc__.startswith("Return a new Schema that is the union of *self* and *other*.")
     assert Schema.merge.__doc__.endswith("# merged has Person, Movie, KNOWS, ACTED_IN")
+    assert ("* When a relationship type exists in both, its endpoint pairs are\n"
+            "  united: the pairs of *self* first, then the new pairs of *other*.\n") in Schema.merge.__doc__
+    assert "take precedence" not in Schema.merge.__doc__
+    assert Schema.rel_endpoint_pairs.__doc__ == (
+        "Return the list of `(src_label, tgt_label)` pairs declared for a relationship type, in "
+        "order; an empty list if unknown.")
+    assert Schema.rel_endpoint_pairs.__text_signature__ == "($self, rel_type)"
     assert Schema.node_labels.__doc__ is None
     assert Schema.node_labels.__text_signature__ == "($self)"

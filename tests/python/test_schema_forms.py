@@ -19,9 +19,10 @@ def content(schema):
     return (
         {label: schema.node_properties(label) for label in schema.node_labels()},
         {
-            rel: (schema.rel_endpoints(rel), schema.rel_properties(rel))
+            rel: (schema.rel_endpoint_pairs(rel), schema.rel_properties(rel))
             for rel in schema.rel_types()
         },
+        schema.to_dict(),
     )
 
 
@@ -77,6 +78,16 @@ def test_renderings_of_the_worked_example():
     assert schema.to_prompt() == PROMPT
     assert schema.to_markdown() == MARKDOWN
     assert schema.to_cypher_context() == CYPHER_CONTEXT
+
+
+def test_renderings_write_each_pair_as_a_one_pair_type_is_written():
+    schema = Schema({}, {"LIKES": [("Person", "Movie", ["at"]), ("Company", "Book", [])]})
+    assert schema.to_cypher_context().splitlines()[-2:] == [
+        "(:Person)-[:LIKES {at}]->(:Movie)", "(:Company)-[:LIKES]->(:Book)"]
+    assert schema.to_prompt().splitlines()[-2:] == [
+        "  :LIKES" + " " * 21 + "  (Person)-->(Movie)   at", "  :LIKES" + " " * 21 + "  (Company)-->(Book)"]
+    assert schema.to_markdown().splitlines()[-2:] == [
+        "| :LIKES | :Person \u2192 :Movie | at |", "| :LIKES | :Company \u2192 :Book | \u2014 |"]
 
 
 def test_renderings_of_the_empty_schema():
@@ -148,7 +159,8 @@ def test_methods_appear_in_class_order():
     names = [name for name in vars(Schema) if not name.startswith("__")]
     assert names == [
         "from_dict", "from_json", "node_labels", "rel_types", "has_node_label", "has_rel_type",
-        "node_properties", "rel_properties", "rel_endpoints", "to_dict", "to_json", "merge",
+        "node_properties", "rel_properties", "rel_endpoints", "rel_endpoint_pairs", "to_dict",
+        "to_json", "merge",
         "to_prompt", "to_markdown", "to_cypher_context",
     ]
 
@@ -169,6 +181,14 @@ def test_to_dict_shape_and_order():
     assert movie_schema().to_dict() is not movie_schema().to_dict()
 
 
+def test_to_dict_gives_several_pairs_as_a_list_of_tuples_in_order():
+    pairs = [("Person", "Movie", ["at", "stars"]), ("Person", "Book", []), ("A", "A", ["x"])]
+    value = Schema({}, {"LIKES": [(s, t, list(reversed(k))) for s, t, k in pairs]}).to_dict()
+    assert value["relationships"]["LIKES"] == pairs
+    assert type(value["relationships"]["LIKES"]) is list
+    assert all(type(entry) is tuple for entry in value["relationships"]["LIKES"])
+
+
 @pytest.mark.parametrize(
     "rebuild",
     [
@@ -182,7 +202,8 @@ def test_to_dict_shape_and_order():
 def test_round_trips_keep_content_but_not_identity(rebuild):
     original = Schema(
         {"Person": ["name", "age"], "": [], 'q"\\\n\x00\u00e9\U0001F600': ["\t", ""]},
-        {"R": ("Nowhere", "", ["x"]), "S": ("Person", "Person", [])},
+        {"R": ("Nowhere", "", ["x"]), "S": ("Person", "Person", []),
+         "T": [("Person", "", ["a", "b"]), ("", "Person", []), ("\U0001F600", "\n", ["a"])]},
     )
     copy = rebuild(original)
     assert content(copy) == content(original)
@@ -193,6 +214,8 @@ def test_from_dict_of_json_loads_needs_tuples():
     with_relationship = movie_schema()
     with pytest.raises(TypeError, match=r"^Expected \(str, str, list\[str\]\) for relationship"):
         Schema.from_dict(json.loads(with_relationship.to_json()))
+    with pytest.raises(TypeError, match=r"^Expected \(str, str, list\[str\]\) for relationship"):
+        Schema.from_dict(json.loads(Schema({}, {"R": [("A", "B", []), ("B", "A", [])]}).to_json()))
     nodes_only = Schema({"A": ["x"]}, {})
     assert content(Schema.from_dict(json.loads(nodes_only.to_json()))) == content(nodes_only)
 
@@ -256,6 +279,8 @@ def test_to_json_is_compact_and_sorted():
     schema = Schema({"Person": ["name", "age"]}, {"KNOWS": ("Person", "Person", [])})
     assert schema.to_json() == '{"nodes":{"Person":["age","name"]},"relationships":{"KNOWS":["Person","Person",[]]}}'
     assert Schema({"\x1f\x7f\"\\/": []}, {}).to_json() == '{"nodes":{"\\u001f\x7f\\"\\\\/":[]},"relationships":{}}'
+    several = Schema({}, {"R": [("A", "B", ["y", "x"]), ("B", "A", [])]})
+    assert several.to_json() == '{"nodes":{},"relationships":{"R":[["A","B",["x","y"]],["B","A",[]]]}}'
 
 
 @pytest.mark.parametrize(
@@ -266,6 +291,7 @@ def test_to_json_is_compact_and_sorted():
         ("[{},{}]", [], []),
         ('[{"A":["x"]},{"R":["A","B",[]]}]', ["A"], ["R"]),
         (' \r\n\t{"nodes":{"B":[],"A":[]},"relationships":{"R":["","",[]]}} \n', ["A", "B"], ["R"]),
+        ('{"nodes":{},"relationships":{"R":[["A","B",[]]],"S":[ ["A","B",[]] , ["B","A",["x"]] ]}}', [], ["R", "S"]),
     ],
 )
 def test_from_json_accepts(text, labels, types):
@@ -297,6 +323,9 @@ def test_from_json_keeps_the_last_duplicate_and_each_key_once():
         ('{"nodes":{"A":[false]}}', "invalid type: boolean `false`, expected a string at line 1 column 16"),
         ('{"nodes":{},"relationships":{"R":["a","b"]}}', "invalid length 2, expected a tuple of size 3 at line 1 column 42"),
         ('{"nodes":{},"relationships":{"R":"a"}}', 'invalid type: string "a", expected a tuple of size 3 at line 1 column 34'),
+        ('{"nodes":{},"relationships":{"R":[["a","b",[]],7]}}', "invalid type: integer `7`, expected a tuple of size 3 at line 1 column 48"),
+        ('{"nodes":{},"relationships":{"R":[["a","b",[]],["c"]]}}', "invalid length 1, expected a tuple of size 3 at line 1 column 52"),
+        ('{"nodes":{},"relationships":{"R":[[]]}}', "invalid length 0, expected a tuple of size 3 at line 1 column 36"),
         ("[{},{},{}]", "invalid length 3, expected struct Schema with 2 elements at line 1 column 8"),
         ("", "EOF while parsing a value at line 1 column 1"),
         ("[", "EOF while parsing a list at line 1 column 2"),

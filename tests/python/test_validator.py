@@ -285,3 +285,29 @@ def test_reserved_words_stand_as_schema_names():
 def test_json_reader_expects_a_value_after_a_colon():
     with pytest.raises(ValueError, match="EOF while parsing a value at line 1 column 10"):
         _qarvex.Schema.from_json('{"nodes":')
+
+
+SEVERAL_PAIRS = _qarvex.Schema(
+    {"Person": [], "Company": [], "Movie": [], "Book": []},
+    {"LIKES": [("Person", "Movie", ["at"]), ("Person", "Book", []), ("Company", "Movie", ["stars"])]},
+)
+
+
+@pytest.mark.parametrize("query, messages", [
+    ("MATCH (:Person)-[:LIKES {stars: 1}]->(:Book) RETURN 1", []),
+    ("MATCH (:Movie)<-[:LIKES]-(:Company) RETURN 1", []),
+    ("MATCH (:Company)-[:LIKES]->(:Book) RETURN 1",
+     ["Relationship :LIKES expects target label :Movie, but node has label(s): :Book"]),
+    ("MATCH (:Movie)-[:LIKES]->(:Person) RETURN 1",
+     ["Relationship :LIKES expects source label :Person or :Company, but node has label(s): :Movie",
+      "Relationship :LIKES expects target label :Movie or :Book, but node has label(s): :Person"]),
+])
+def test_endpoint_check_over_several_pairs(query, messages):
+    result = _qarvex.Qarvex(SEVERAL_PAIRS).validate(query)
+    assert result.errors == messages
+    assert all(d.code == "E401" for d in result.diagnostics)
+
+
+def test_validator_schema_copy_keeps_every_pair():
+    copy = _qarvex.Qarvex(SEVERAL_PAIRS).schema
+    assert copy.to_dict() == SEVERAL_PAIRS.to_dict()

@@ -46,16 +46,75 @@ std::string written_labels(const std::vector<std::string>& labels) {
   return text;
 }
 
-void check_endpoint(ValidationContext& context, const std::vector<std::string>& labels,
-                    std::string_view expected, std::string_view role, std::string_view type) {
-  if (labels.empty()) return;
-  if (std::find(labels.begin(), labels.end(), expected) != labels.end()) return;
-  bool any_declared = std::any_of(labels.begin(), labels.end(),
-                                  [&](const std::string& label) { return context.schema.has_label(label); });
-  if (!any_declared) return;
-  context.sink.add_error(DiagnosticCode::WrongEndpointLabel,
-                         format_message(DiagnosticCode::WrongEndpointLabel,
-                                        {type, role, expected, written_labels(labels)}));
+bool is_written(const std::vector<std::string>& labels, std::string_view label) {
+  return std::find(labels.begin(), labels.end(), label) != labels.end();
+}
+
+// A node with no label written, or with none that the schema declares, takes no part in the
+// endpoint check: only labels on that very pattern count, and undeclared ones are E201 already.
+bool exempt_from_endpoints(const ValidationContext& context,
+                           const std::vector<std::string>& labels) {
+  return std::none_of(labels.begin(), labels.end(),
+                      [&](const std::string& label) { return context.schema.has_label(label); });
+}
+
+enum class End { Source, Target };
+
+const std::string& label_at(const EndpointEntry& entry, End end) {
+  return end == End::Source ? entry.source : entry.target;
+}
+
+// The distinct labels at `end` of the entries that `admitted` keeps, in order, joined so that
+// the message's leading colon starts the first: "A or :B".
+template <typename Admitted>
+std::string expected_labels(const RelationshipType& rel, End end, Admitted admitted) {
+  std::vector<std::string_view> seen;
+  std::string text;
+  for (const EndpointEntry& entry : rel.entries()) {
+    const std::string& label = label_at(entry, end);
+    if (!admitted(entry) || std::find(seen.begin(), seen.end(), label) != seen.end()) continue;
+    if (!seen.empty()) text += " or :";
+    text += label;
+    seen.push_back(label);
+  }
+  return text;
+}
+
+void report_endpoint(ValidationContext& context, std::string_view type, End end,
+                     const std::string& expected, const std::vector<std::string>& labels) {
+  std::string_view role = end == End::Source ? "source" : "target";
+  context.sink.add_error(
+      DiagnosticCode::WrongEndpointLabel,
+      format_message(DiagnosticCode::WrongEndpointLabel,
+                     {type, role, expected, written_labels(labels)}));
+}
+
+// The source end first: the entries whose source is written there pass, or all of them when
+// the node is exempt; none passing is one E401, after which all of them go on. The target end
+// is then checked the same way against the entries that passed.
+void check_endpoints(ValidationContext& context, std::string_view type, const RelationshipType& rel,
+                     const std::vector<std::string>& source_labels,
+                     const std::vector<std::string>& target_labels) {
+  const std::vector<EndpointEntry>& entries = rel.entries();
+  auto any_entry = [](const EndpointEntry&) { return true; };
+  auto source_fits = [&](const EndpointEntry& entry) {
+    return is_written(source_labels, entry.source);
+  };
+  bool narrowed = false;
+  if (!exempt_from_endpoints(context, source_labels)) {
+    narrowed = std::any_of(entries.begin(), entries.end(), source_fits);
+    if (!narrowed) {
+      report_endpoint(context, type, End::Source, expected_labels(rel, End::Source, any_entry),
+                      source_labels);
+    }
+  }
+  auto passed = [&](const EndpointEntry& entry) { return !narrowed || source_fits(entry); };
+  bool target_fits = std::any_of(entries.begin(), entries.end(), [&](const EndpointEntry& entry) {
+    return passed(entry) && is_written(target_labels, entry.target);
+  });
+  if (target_fits || exempt_from_endpoints(context, target_labels)) return;
+  report_endpoint(context, type, End::Target, expected_labels(rel, End::Target, passed),
+                  target_labels);
 }
 
 }  // namespace
@@ -83,8 +142,8 @@ void check_relationship_pattern(ValidationContext& context, const RelationshipPa
                                 const std::vector<std::string>& right_labels) {
   const PropertyMap* map = property_map(relationship.properties);
   for (const std::string& type : relationship.types) {
-    std::optional<Endpoints> endpoints = context.schema.endpoints(type);
-    if (!endpoints) {
+    const RelationshipType* rel = context.schema.relationship(type);
+    if (rel == nullptr) {
       std::optional<std::string> best = closest_match(type, context.known_types());
       context.sink.add_error(
           DiagnosticCode::UnknownRelType,
@@ -104,12 +163,10 @@ void check_relationship_pattern(ValidationContext& context, const RelationshipPa
     }
     switch (relationship.direction) {
       case Direction::Right:
-        check_endpoint(context, left_labels, endpoints->source, "source", type);
-        check_endpoint(context, right_labels, endpoints->target, "target", type);
+        check_endpoints(context, type, *rel, left_labels, right_labels);
         break;
       case Direction::Left:
-        check_endpoint(context, right_labels, endpoints->source, "source", type);
-        check_endpoint(context, left_labels, endpoints->target, "target", type);
+        check_endpoints(context, type, *rel, right_labels, left_labels);
         break;
       case Direction::Both:
         break;
