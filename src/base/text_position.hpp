@@ -11,6 +11,8 @@ namespace qarvex {
 struct TextPosition {
   std::size_t line = 1;
   std::size_t column = 1;
+
+  bool operator==(const TextPosition&) const = default;
 };
 
 // Only line feeds start a new line, so "\r\n" counts once and a carriage return is a column

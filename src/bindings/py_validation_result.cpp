@@ -24,7 +24,7 @@ const ValidationDiagnostic& diagnostic_of(PyObject* self) {
 PyRef new_position_part(const ValidationDiagnostic& diagnostic, bool line) {
   if (!diagnostic.position) return PyRef::borrow(Py_None);
   return PyRef::steal(
-      PyLong_FromUnsignedLong(line ? diagnostic.position->line : diagnostic.position->column));
+      PyLong_FromSize_t(line ? diagnostic.position->line : diagnostic.position->column));
 }
 
 PyRef new_suggestion_part(const ValidationDiagnostic& diagnostic, std::string Suggestion::*part) {

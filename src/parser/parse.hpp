@@ -1,6 +1,8 @@
 // Parsing a query text by the Cypher grammar, and the syntax-error report of a failed parse.
 #pragma once
 
+#include "base/text_position.hpp"
+
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -38,21 +40,13 @@ using ParseOutcome = std::variant<ParseTree, ParseFailure>;
 ParseOutcome parse(Rule start, std::string_view text);
 ParseOutcome parse(Rule start, std::string_view text, const ParseLimits& limits);
 
-struct LineCol {
-  std::uint32_t line;
-  std::uint32_t column;
-};
-
-// 1-based line and column of a byte offset; a column counts characters, CR LF is one break.
-LineCol line_col(std::string_view text, std::size_t offset);
-
 // The six-line syntax error message of a failure, without a final line feed.
 std::string format_syntax_error(std::string_view text, const ParseFailure& failure);
 
 // The syntax error record handed to the rest of the system.
 struct ParseErrorInfo {
   std::string message;
-  std::optional<LineCol> position;  // present exactly for a grammar failure
+  std::optional<TextPosition> position;  // present exactly for a grammar failure
 };
 
 // A grammar failure as a record: the formatted message and the failure's line and column.

@@ -60,14 +60,9 @@ std::string failure_message(const ParseFailure& failure) {
 
 }  // namespace
 
-LineCol line_col(std::string_view text, std::size_t offset) {
-  TextPosition at = text_position_crlf(text, offset);
-  return {static_cast<std::uint32_t>(at.line), static_cast<std::uint32_t>(at.column)};
-}
-
 std::string format_syntax_error(std::string_view text, const ParseFailure& failure) {
   std::size_t position = std::min(failure.position, text.size());
-  LineCol at = line_col(text, position);
+  TextPosition at = text_position_crlf(text, position);
   std::string line_number = std::to_string(at.line);
   std::string margin(line_number.size(), ' ');
   std::string line = line_text_at(text, position);
@@ -83,7 +78,7 @@ std::string format_syntax_error(std::string_view text, const ParseFailure& failu
 }
 
 ParseErrorInfo syntax_error_info(std::string_view text, const ParseFailure& failure) {
-  return {format_syntax_error(text, failure), line_col(text, failure.position)};
+  return {format_syntax_error(text, failure), text_position_crlf(text, failure.position)};
 }
 
 }  // namespace qarvex

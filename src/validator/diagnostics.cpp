@@ -172,11 +172,8 @@ void DiagnosticSink::add_warning(DiagnosticCode code, std::string message) {
   diagnostics_.push_back({code, Severity::Warning, std::move(message), {}, {}});
 }
 
-ValidationResult syntax_error_result(std::string message, std::optional<std::uint32_t> line,
-                                     std::optional<std::uint32_t> column) {
+ValidationResult syntax_error_result(std::string message, std::optional<TextPosition> position) {
   ValidationResult result;
-  std::optional<Position> position;
-  if (line && column) position = Position{*line, *column};
   result.diagnostics.push_back(
       {DiagnosticCode::ParseError, Severity::Error, std::move(message), {}, position});
   return result;

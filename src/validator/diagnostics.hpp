@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/text_position.hpp"
+
 namespace qarvex {
 
 // Declared in the order of the code table (E603 stands after E614); the order is observable.
@@ -74,20 +76,12 @@ struct Suggestion {
   bool operator==(const Suggestion&) const = default;
 };
 
-// Where a syntax error was found; both 1-based.
-struct Position {
-  std::uint32_t line = 0;
-  std::uint32_t column = 0;
-
-  bool operator==(const Position&) const = default;
-};
-
 struct ValidationDiagnostic {
   DiagnosticCode code = DiagnosticCode::ParseError;
   Severity severity = Severity::Error;
   std::string message;
   std::optional<Suggestion> suggestion;
-  std::optional<Position> position;  // only on E101 with a known line and column
+  std::optional<TextPosition> position;  // only on E101 with a known line and column
 
   bool operator==(const ValidationDiagnostic&) const = default;
 };
@@ -122,8 +116,7 @@ class DiagnosticSink {
 
 // The result for a text that does not parse: one E101 diagnostic carrying the syntax error's
 // message, with a position only when both line and column are known.
-ValidationResult syntax_error_result(std::string message, std::optional<std::uint32_t> line,
-                                     std::optional<std::uint32_t> column);
+ValidationResult syntax_error_result(std::string message, std::optional<TextPosition> position);
 
 // The result for a parsed query from everything its walk reported, without the fixed query
 // (which needs the query's text and name sites).

@@ -12,13 +12,7 @@ namespace qarvex {
 ValidationResult validate_query(const Schema& schema, std::string_view text) {
   auto parsed = parse_for_validation(text);
   if (auto* error = std::get_if<ParseErrorInfo>(&parsed)) {
-    std::optional<std::uint32_t> line;
-    std::optional<std::uint32_t> column;
-    if (error->position) {
-      line = error->position->line;
-      column = error->position->column;
-    }
-    return syntax_error_result(std::move(error->message), line, column);
+    return syntax_error_result(std::move(error->message), error->position);
   }
   const ParsedQuery& query = std::get<ParsedQuery>(parsed);
   ValidationContext context(schema);

@@ -137,15 +137,15 @@ TEST(SyntaxError, CustomMessageReplacesTheExpectedList) {
                          "  = call limit reached"}));
 }
 
-TEST(SyntaxError, LineColCountsCharacters) {
+TEST(SyntaxError, PositionCountsCharacters) {
   std::string text = "a\r\nb\xc3\xa9" "c\rd\n";
-  EXPECT_EQ(line_col(text, 0).line, 1u);
-  EXPECT_EQ(line_col(text, 3).line, 2u);
-  EXPECT_EQ(line_col(text, 3).column, 1u);
-  EXPECT_EQ(line_col(text, 6).column, 3u);   // after "b" and the two-byte "é"
-  EXPECT_EQ(line_col(text, 8).column, 5u);   // a lone CR is a column
-  EXPECT_EQ(line_col(text, text.size()).line, 3u);
-  EXPECT_EQ(line_col(text, text.size()).column, 1u);
+  EXPECT_EQ(text_position_crlf(text, 0).line, 1u);
+  EXPECT_EQ(text_position_crlf(text, 3).line, 2u);
+  EXPECT_EQ(text_position_crlf(text, 3).column, 1u);
+  EXPECT_EQ(text_position_crlf(text, 6).column, 3u);   // after "b" and the two-byte "é"
+  EXPECT_EQ(text_position_crlf(text, 8).column, 5u);   // a lone CR is a column
+  EXPECT_EQ(text_position_crlf(text, text.size()).line, 3u);
+  EXPECT_EQ(text_position_crlf(text, text.size()).column, 1u);
 }
 
 }  // namespace
