@@ -1,6 +1,6 @@
 #include "validator/result_json.hpp"
 
-#include "schema/json_writer.hpp"
+#include "base/json_writer.hpp"
 
 namespace qarvex {
 namespace {
