@@ -1,0 +1,214 @@
+"""The three output formats of ``qarvex check``: compiler-style text, JSON Lines and SARIF."""
+from __future__ import annotations
+
+import json
+import re
+from typing import IO, Literal, Protocol
+
+from _qarvex import ValidationDiagnostic, ValidationResult
+
+from ._inputs import Query
+from ._locate import Locator
+
+OutputFormat = Literal["text", "json", "sarif"]
+FORMATS: tuple[OutputFormat, ...] = ("text", "json", "sarif")
+SARIF_SCHEMA = ("https://docs.oasis-open.org/sarif/sarif/v2.1.0/errata01/os/schemas/"
+                "sarif-schema-2.1.0.json")
+_REPORT_HEAD = re.compile(r"^ *--> \d+:\d+\n")
+
+
+class Report(Protocol):
+    """Takes every query with its result, in input order, then closes the output."""
+
+    def add(self, query: Query, result: ValidationResult) -> None: ...
+
+    def close(self, files: int) -> None: ...
+
+
+def syntax_summary(message: str) -> str:
+    """The one-line message of a syntax error: the last line of its six-line report (after
+    ``= ``), or the message itself when it is no report."""
+    if _REPORT_HEAD.match(message):
+        last = message.rsplit("\n", 1)[-1].strip()
+        if last.startswith("= "):
+            return last[2:]
+    return message
+
+
+def locate(query: Query, diagnostic: ValidationDiagnostic,
+           locator: Locator | None) -> tuple[int, int]:
+    """The line and column in the file where a diagnostic points: a syntax error at its
+    position, another diagnostic at the name it is about, else at the statement's first token.
+    In a JSON Lines input every diagnostic points at the query's string on its line."""
+    index = query.source.index
+    if index is None:
+        return query.line, query.column
+    line = diagnostic.position_line
+    column = diagnostic.position_col
+    if line is not None and column is not None:
+        if line == 1:
+            return query.line, query.column + column - 1
+        return query.line + line - 1, column
+    offset = 0 if locator is None else locator.offset(diagnostic.code, diagnostic.message)
+    return index.line_col(query.offset + offset)
+
+
+def syntax_report(query: Query, diagnostic: ValidationDiagnostic, line: int,
+                  column: int) -> list[str]:
+    """The six-line report of a syntax error, with the file's line numbers and text; the
+    module's own report (lines of the query) for a JSON Lines input."""
+    index = query.source.index
+    if index is None or diagnostic.position_line is None:
+        return diagnostic.message.split("\n") if _REPORT_HEAD.match(diagnostic.message) else []
+    margin = " " * len(str(line))
+    text = index.line_text(line)
+    underline = "".join("\t" if char == "\t" else " " for char in text[:column - 1]) + "^---"
+    return [f"{margin}--> {line}:{column}", f"{margin} |", f"{line} | {text}",
+            f"{margin} | {underline}", f"{margin} |",
+            f"{margin} = {syntax_summary(diagnostic.message)}"]
+
+
+_PLURALS = {"error": "errors", "warning": "warnings", "query": "queries", "file": "files"}
+
+
+def _count(count: int, word: str) -> str:
+    return f"{count} {word if count == 1 else _PLURALS[word]}"
+
+
+class TextReport:
+    """One line a diagnostic, ``PATH:LINE:COL: error: MESSAGE [CODE]``; a syntax error's
+    report follows it, indented; with ``fix`` the corrected query follows its diagnostics. A
+    summary closes the run on ``summary``."""
+
+    def __init__(self, out: IO[str], summary: IO[str], fix: bool) -> None:
+        self._out = out
+        self._summary = summary
+        self._fix = fix
+        self.errors = 0
+        self.warnings = 0
+        self.queries = 0
+
+    def add(self, query: Query, result: ValidationResult) -> None:
+        self.queries += 1
+        if result.is_valid and not result.warnings:
+            return
+        lines: list[str] = []
+        locator = Locator(query.text) if query.source.index is not None else None
+        path = query.source.path
+        for diagnostic in result.diagnostics:
+            line, column = locate(query, diagnostic, locator)
+            if diagnostic.severity == "error":
+                self.errors += 1
+            else:
+                self.warnings += 1
+            if diagnostic.code == "E101":
+                lines.append(f"{path}:{line}:{column}: error: "
+                             f"{syntax_summary(diagnostic.message)} [E101]")
+                lines.extend("    " + text for text in syntax_report(query, diagnostic, line,
+                                                                       column))
+            else:
+                lines.append(f"{path}:{line}:{column}: {diagnostic.severity}: "
+                             f"{diagnostic.message} [{diagnostic.code}]")
+        fixed = result.fixed_query
+        if self._fix and fixed is not None:
+            lines.append(f"{path}:{query.line}:{query.column}: note: fixed query:")
+            lines.extend("    " + text for text in fixed.split("\n"))
+        self._out.write("\n".join(lines) + "\n")
+
+    def close(self, files: int) -> None:
+        self._out.flush()
+        self._summary.write(f"{_count(self.errors, 'error')}, "
+                            f"{_count(self.warnings, 'warning')} in "
+                            f"{_count(self.queries, 'query')} ({_count(files, 'file')})\n")
+
+
+class JsonReport:
+    """One JSON object a query, on its own line: ``path``, ``line``, ``column``, ``query`` and
+    ``result`` (the result's dictionary form), and ``fixed_query`` with ``fix``."""
+
+    def __init__(self, out: IO[str], fix: bool) -> None:
+        self._out = out
+        self._fix = fix
+        self._paths: dict[str, str] = {}
+
+    def add(self, query: Query, result: ValidationResult) -> None:
+        path = self._paths.get(query.source.path)
+        if path is None:
+            path = self._paths[query.source.path] = json.dumps(query.source.path,
+                                                               ensure_ascii=False)
+        # The result's own JSON is its dictionary form, written by the module.
+        text = (f'{{"path":{path},"line":{query.line},"column":{query.column},'
+                f'"query":{json.dumps(query.text, ensure_ascii=False)},'
+                f'"result":{result.to_json()}')
+        if self._fix:
+            text += f',"fixed_query":{json.dumps(result.fixed_query, ensure_ascii=False)}'
+        self._out.write(text + "}\n")
+
+    def close(self, files: int) -> None:
+        self._out.flush()
+
+
+class SarifReport:
+    """One SARIF 2.1.0 log: tool ``qarvex`` with one rule for each code used, and a result
+    with a physical location for each diagnostic."""
+
+    def __init__(self, out: IO[str], fix: bool, version: str) -> None:
+        self._out = out
+        self._fix = fix
+        self._version = version
+        self._rules: dict[str, int] = {}
+        self._rule_list: list[dict[str, object]] = []
+        self._results: list[dict[str, object]] = []
+
+    def _rule_index(self, diagnostic: ValidationDiagnostic) -> int:
+        index = self._rules.get(diagnostic.code)
+        if index is None:
+            index = self._rules[diagnostic.code] = len(self._rule_list)
+            self._rule_list.append({
+                "id": diagnostic.code,
+                "name": diagnostic.code_name,
+                "shortDescription": {"text": diagnostic.code_name},
+                "defaultConfiguration": {"level": diagnostic.severity},
+            })
+        return index
+
+    def add(self, query: Query, result: ValidationResult) -> None:
+        if result.is_valid and not result.warnings:
+            return
+        locator = Locator(query.text) if query.source.index is not None else None
+        for diagnostic in result.diagnostics:
+            line, column = locate(query, diagnostic, locator)
+            message = diagnostic.message
+            if diagnostic.code == "E101":
+                message = syntax_summary(message)
+            entry: dict[str, object] = {
+                "ruleId": diagnostic.code,
+                "ruleIndex": self._rule_index(diagnostic),
+                "level": diagnostic.severity,
+                "message": {"text": message},
+                "locations": [{"physicalLocation": {
+                    "artifactLocation": {"uri": query.source.uri},
+                    "region": {"startLine": line, "startColumn": column},
+                }}],
+            }
+            if self._fix and result.fixed_query is not None:
+                entry["properties"] = {"fixedQuery": result.fixed_query}
+            self._results.append(entry)
+
+    def close(self, files: int) -> None:
+        log = {
+            "$schema": SARIF_SCHEMA,
+            "version": "2.1.0",
+            "runs": [{
+                "tool": {"driver": {
+                    "name": "qarvex",
+                    "version": self._version,
+                    "rules": self._rule_list,
+                }},
+                "columnKind": "unicodeCodePoints",
+                "results": self._results,
+            }],
+        }
+        json.dump(log, self._out, indent=2, ensure_ascii=False)
+        self._out.write("\n")
+        self._out.flush()
