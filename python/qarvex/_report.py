@@ -129,20 +129,15 @@ class JsonReport:
     def __init__(self, out: IO[str], fix: bool) -> None:
         self._out = out
         self._fix = fix
-        self._paths: dict[str, str] = {}
 
     def add(self, query: Query, result: ValidationResult) -> None:
-        path = self._paths.get(query.source.path)
-        if path is None:
-            path = self._paths[query.source.path] = json.dumps(query.source.path,
-                                                               ensure_ascii=False)
-        # The result's own JSON is its dictionary form, written by the module.
-        text = (f'{{"path":{path},"line":{query.line},"column":{query.column},'
-                f'"query":{json.dumps(query.text, ensure_ascii=False)},'
-                f'"result":{result.to_json()}')
+        record: dict[str, object] = {
+            "path": query.source.path, "line": query.line, "column": query.column,
+            "query": query.text, "result": result.to_dict(),
+        }
         if self._fix:
-            text += f',"fixed_query":{json.dumps(result.fixed_query, ensure_ascii=False)}'
-        self._out.write(text + "}\n")
+            record["fixed_query"] = result.fixed_query
+        self._out.write(json.dumps(record, ensure_ascii=False, separators=(",", ":")) + "\n")
 
     def close(self, files: int) -> None:
         self._out.flush()
