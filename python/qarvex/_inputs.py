@@ -9,7 +9,7 @@ import re
 import sys
 from dataclasses import dataclass
 from pathlib import Path
-from typing import BinaryIO, Literal
+from typing import BinaryIO, Iterable, Iterator, Literal
 
 from ._text import LineIndex, split_statements
 
@@ -27,24 +27,41 @@ class InputError(Exception):
 @dataclass(slots=True)
 class Source:
     """One input: ``path`` as shown in messages and ``uri`` as SARIF names it. ``index`` holds
-    the text of a Cypher input, which gives positions in the file and the lines of reports."""
+    the text of a Cypher input, which gives positions in the file and the lines of reports;
+    ``lines`` and ``value_start`` those of a JSON Lines input, which give the column of a
+    query's string on its line."""
 
     path: str
     uri: str
     index: LineIndex | None
+    lines: list[str] | None = None
+    value_start: re.Pattern[str] | None = None
 
 
-@dataclass(slots=True)
 class Query:
     """One query of an input. ``line`` and ``column`` (1-based) are where it starts in the file:
-    its first token in a Cypher input, its string value on its line of a JSON Lines input.
-    ``offset`` is the offset of the first token in a Cypher input's text, -1 in JSON Lines."""
+    its first token in a Cypher input, its string value on its line of a JSON Lines input (found
+    only when asked for). ``offset`` is the offset of the first token in a Cypher input's text,
+    -1 in JSON Lines."""
 
-    source: Source
-    text: str
-    offset: int
-    line: int
-    column: int
+    __slots__ = ("source", "text", "offset", "line", "_column")
+
+    def __init__(self, source: Source, text: str, offset: int, line: int, column: int) -> None:
+        self.source = source
+        self.text = text
+        self.offset = offset
+        self.line = line
+        self._column = column
+
+    @property
+    def column(self) -> int:
+        if self._column == 0:
+            lines, value_start = self.source.lines, self.source.value_start
+            found = None
+            if lines is not None and value_start is not None:
+                found = value_start.search(lines[self.line - 1])
+            self._column = found.end() if found else 1
+        return self._column
 
 
 def expand(paths: list[str]) -> list[str]:
@@ -63,11 +80,16 @@ def expand(paths: list[str]) -> list[str]:
     return expanded
 
 
-def read_queries(paths: list[str], field: str, stdin_format: InputFormat,
-                 stdin: BinaryIO | None = None) -> tuple[list[Query], int]:
-    """Every query of the inputs in order, and the number of inputs read."""
-    queries: list[Query] = []
-    files = expand(paths)
+# Queries are handed on in chunks of about this many, so that validating one chunk (which
+# releases the interpreter lock) overlaps reading the next.
+CHUNK = 8192
+
+
+def read_chunks(files: list[str], field: str, stdin_format: InputFormat,
+                stdin: BinaryIO | None = None, chunk: int = CHUNK) -> Iterator[list[Query]]:
+    """Every query of the inputs (as ``expand`` lists them) in order, in chunks of ``chunk``
+    queries (the last one shorter)."""
+    pending: list[Query] = []
     for path in files:
         if path == STDIN:
             data = (stdin or sys.stdin.buffer).read()
@@ -81,10 +103,23 @@ def read_queries(paths: list[str], field: str, stdin_format: InputFormat,
             source_format = "jsonl" if path.endswith(JSONL_SUFFIXES) else "cypher"
             name = path
         text = decode(name, data)
-        if source_format == "jsonl":
-            queries.extend(jsonl_queries(name, text, field))
-        else:
-            queries.extend(cypher_queries(name, text))
+        parts = (jsonl_queries(name, text, field, chunk) if source_format == "jsonl"
+                 else iter([cypher_queries(name, text)]))
+        for part in parts:
+            pending.extend(part)
+            while len(pending) >= chunk:
+                yield pending[:chunk]
+                del pending[:chunk]
+    if pending:
+        yield pending
+
+
+def read_queries(paths: list[str], field: str, stdin_format: InputFormat,
+                 stdin: BinaryIO | None = None) -> tuple[list[Query], int]:
+    """Every query of the inputs in order, and the number of inputs read."""
+    files = expand(paths)
+    queries = [query for part in read_chunks(files, field, stdin_format, stdin)
+               for query in part]
     return queries, len(files)
 
 
@@ -121,49 +156,66 @@ def cypher_queries(name: str, text: str) -> list[Query]:
     return queries
 
 
-def jsonl_queries(name: str, text: str, field: str) -> list[Query]:
-    """The queries of a JSON Lines text, one a non-blank line, taken from ``field``."""
-    source = Source(name, uri_of(name), None)
-    value_start = re.compile(r'(?<!\\)"' + re.escape(json.dumps(field)[1:-1]) + r'"\s*:\s*"')
+def jsonl_queries(name: str, text: str, field: str, chunk: int) -> Iterator[list[Query]]:
+    """The queries of a JSON Lines text, one a non-blank line, taken from ``field``, in chunks
+    of ``chunk`` lines."""
     lines = text.split("\n")
-    records = _load_lines(name, lines)
-    queries = []
-    for number, record in records:
-        if not isinstance(record, dict):
-            raise InputError(f"{name}:{number}: expected a JSON object, "
-                             f"got {_json_type(record)}")
-        query = record.get(field)
-        if query is None and field not in record:
-            raise InputError(f"{name}:{number}: no field {json.dumps(field)}")
-        if not isinstance(query, str):
-            raise InputError(f"{name}:{number}: field {json.dumps(field)} is "
-                             f"{_json_type(query)}, expected a string")
-        found = value_start.search(lines[number - 1])
-        column = found.end() if found else 1
-        queries.append(Query(source, query, -1, number, column))
-    return queries
-
-
-def _load_lines(name: str, lines: list[str]) -> list[tuple[int, object]]:
-    """Each non-blank line's number and JSON value. The lines are decoded in one call (much
-    faster than one call a line) and, only when that fails, one by one to find the bad line."""
-    numbered = [(number, line) for number, line in enumerate(lines, 1) if line.strip()]
-    try:
-        values = json.loads("[" + ",".join(line for _, line in numbered) + "]")
-        if len(values) == len(numbered):
-            return list(zip((number for number, _ in numbered), values))
-    except (json.JSONDecodeError, RecursionError):
-        pass
-    records = []
-    for number, line in numbered:
+    if lines and not lines[-1].strip():
+        lines.pop()
+    value_start = re.compile(r'(?<!\\)"' + re.escape(json.dumps(field)[1:-1]) + r'"\s*:\s*"')
+    source = Source(name, uri_of(name), None, lines, value_start)
+    for start in range(0, len(lines), chunk):
+        numbers, records = _load_lines(name, lines[start:start + chunk], start)
         try:
-            records.append((number, json.loads(line)))
+            texts = [record[field] for record in records]  # type: ignore[index]
+            typed = all(type(text) is str for text in texts)
+        except (TypeError, KeyError, IndexError):
+            typed = False
+        if not typed:
+            _refuse(name, field, numbers, records)
+        yield [Query(source, text, -1, number, 0) for number, text in zip(numbers, texts)]
+
+
+def _load_lines(name: str, lines: list[str], before: int) -> tuple[range | list[int],
+                                                                   list[object]]:
+    """The line numbers and JSON values of the non-blank lines among ``lines``, which follow
+    ``before`` others. Lines without blank ones are decoded in one call (a JSON string holds no
+    line feed, so the lines are the array's elements), which is much faster than one call a
+    line; otherwise, or when that fails, line by line, which also finds the bad line."""
+    if "" not in lines:
+        try:
+            values = json.loads("[" + ",".join(lines) + "]")
+        except (json.JSONDecodeError, RecursionError):
+            values = None
+        if values is not None and len(values) == len(lines):
+            return range(before + 1, before + len(lines) + 1), values
+    numbers: list[int] = []
+    records: list[object] = []
+    for number, line in enumerate(lines, before + 1):
+        if not line.strip():
+            continue
+        try:
+            records.append(json.loads(line))
         except json.JSONDecodeError as error:
             raise InputError(f"{name}:{number}:{error.colno}: bad JSON line: {error.msg}") \
                 from None
         except RecursionError:
             raise InputError(f"{name}:{number}: bad JSON line: nested too deeply") from None
-    return records
+        numbers.append(number)
+    return numbers, records
+
+
+def _refuse(name: str, field: str, numbers: Iterable[int], records: list[object]) -> None:
+    """Raises the error for the first record that holds no string in ``field``."""
+    for number, record in zip(numbers, records):
+        if type(record) is not dict:
+            raise InputError(f"{name}:{number}: expected a JSON object, "
+                             f"got {_json_type(record)}")
+        if field not in record:
+            raise InputError(f"{name}:{number}: no field {json.dumps(field)}")
+        if type(record[field]) is not str:
+            raise InputError(f"{name}:{number}: field {json.dumps(field)} is "
+                             f"{_json_type(record[field])}, expected a string")
 
 
 def _json_type(value: object) -> str:

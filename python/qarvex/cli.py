@@ -9,6 +9,7 @@ import os
 import re
 import sys
 from collections.abc import Sequence
+from concurrent.futures import Future, ThreadPoolExecutor
 from dataclasses import dataclass
 from pathlib import Path
 from typing import IO, Any, cast
@@ -16,7 +17,7 @@ from typing import IO, Any, cast
 from _qarvex import CypherGenerator, Qarvex, Schema, ValidationResult
 
 from . import __version__
-from ._inputs import InputError, InputFormat, Query, decode, read_queries
+from ._inputs import InputError, InputFormat, Query, decode, expand, read_chunks
 from ._report import FORMATS, JsonReport, OutputFormat, Report, SarifReport, TextReport
 
 PROG = "qarvex"
@@ -92,21 +93,6 @@ class Progress:
         self._stream.flush()
 
 
-def validate_all(validator: Qarvex, texts: list[str],
-                 progress: Progress | None) -> list[ValidationResult]:
-    """Every text validated with ``validate_batch``: in one call, or in about a hundred chunks
-    when a progress bar shows how far it got."""
-    if progress is None:
-        return validator.validate_batch(texts)
-    results: list[ValidationResult] = []
-    chunk = max(1000, len(texts) // 100)
-    for start in range(0, len(texts), chunk):
-        results.extend(validator.validate_batch(texts[start:start + chunk]))
-        progress.update(len(results))
-    progress.finish()
-    return results
-
-
 # --- qarvex check --------------------------------------------------------------------------
 
 def make_report(output: OutputFormat, fix: bool, out: IO[str], err: IO[str]) -> Report:
@@ -119,25 +105,41 @@ def make_report(output: OutputFormat, fix: bool, out: IO[str], err: IO[str]) -> 
 
 def run_check(args: argparse.Namespace, out: IO[str], err: IO[str]) -> int:
     schema = load_schema(args.schema)
-    try:
-        queries, files = read_queries(args.paths, args.field,
-                                      cast(InputFormat, args.stdin_format))
-    except InputError as error:
-        raise UsageError(str(error)) from None
     options: dict[str, Any] = {option.name: getattr(args, option.name)
                                for option in VALIDATOR_OPTIONS
                                if getattr(args, option.name) is not None}
     validator = Qarvex(schema, **options)
-    progress = None
-    if len(queries) > PROGRESS_THRESHOLD and err.isatty():
-        progress = Progress(len(queries), err)
-    results = validate_all(validator, [query.text for query in queries], progress)
+    files = expand(args.paths)
+    chunks = read_chunks(files, args.field, cast(InputFormat, args.stdin_format))
     report = make_report(cast(OutputFormat, args.format), args.fix, out, err)
-    failed = False
-    for query, result in zip(queries, results):
-        report.add(query, result)
-        failed = failed or not result.is_valid
-    report.close(files)
+    # One thread runs validate_batch on each chunk in turn (it releases the interpreter lock),
+    # so that validation overlaps reading the inputs and then writing the report. Nothing is
+    # written before every input has been read: a bad input leaves no partial report.
+    with ThreadPoolExecutor(max_workers=1) as pool:
+        batches: list[tuple[list[Query], Future[list[ValidationResult]]]] = []
+        try:
+            for chunk in chunks:
+                batches.append((chunk, pool.submit(validator.validate_batch,
+                                                   [query.text for query in chunk])))
+        except InputError as error:
+            pool.shutdown(cancel_futures=True)
+            raise UsageError(str(error)) from None
+        total = sum(len(chunk) for chunk, _ in batches)
+        progress = None
+        if total > PROGRESS_THRESHOLD and err.isatty():
+            progress = Progress(total, err)
+        failed = False
+        done = 0
+        for chunk, future in batches:
+            for query, result in zip(chunk, future.result()):
+                report.add(query, result)
+                failed = failed or not result.is_valid
+            done += len(chunk)
+            if progress is not None:
+                progress.update(done)
+        if progress is not None:
+            progress.finish()
+    report.close(len(files))
     return 1 if failed else 0
 
 
