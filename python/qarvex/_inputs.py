@@ -1,15 +1,19 @@
 """The queries of the command line's inputs: Cypher files split into statements, JSON Lines
 files with the query in one field, and standard input. Every problem with an input is an
-``InputError`` whose message names the file and the place."""
+``InputError`` whose message names the file and the place.
+
+Queries travel in chunks (``Chunk``) of about ``CHUNK``: validating one chunk, which releases
+the interpreter lock, overlaps reading the next. A chunk holds its texts and makes a ``Query``,
+with its place in the file, only when a report asks for it."""
 from __future__ import annotations
 
 import json
 import os
 import re
 import sys
-from dataclasses import dataclass
+from collections.abc import Callable, Iterator
 from pathlib import Path
-from typing import BinaryIO, Iterable, Iterator, Literal
+from typing import BinaryIO, Literal
 
 from ._text import LineIndex, split_statements
 
@@ -18,24 +22,38 @@ STDIN = "-"
 STDIN_NAME = "<stdin>"
 JSONL_SUFFIXES = (".jsonl", ".ndjson")
 CYPHER_SUFFIXES = (".cypher", ".cql")
+CHUNK = 8192
 
 
 class InputError(Exception):
     """An input that cannot be read; the message names the file and the place."""
 
 
-@dataclass(slots=True)
 class Source:
     """One input: ``path`` as shown in messages and ``uri`` as SARIF names it. ``index`` holds
-    the text of a Cypher input, which gives positions in the file and the lines of reports;
-    ``lines`` and ``value_start`` those of a JSON Lines input, which give the column of a
-    query's string on its line."""
+    the text of a Cypher input, which gives positions in the file and the lines of reports. A
+    JSON Lines input keeps its text to find, when asked, the column of a query's string."""
 
-    path: str
-    uri: str
-    index: LineIndex | None
-    lines: list[str] | None = None
-    value_start: re.Pattern[str] | None = None
+    __slots__ = ("path", "uri", "index", "_text", "_lines", "_value_start")
+
+    def __init__(self, path: str, index: LineIndex | None, text: str = "",
+                 field: str = "") -> None:
+        self.path = path
+        self.uri = uri_of(path)
+        self.index = index
+        self._text = text
+        self._lines: LineIndex | None = None
+        self._value_start = re.compile(
+            r'(?<!\\)"' + re.escape(json.dumps(field)[1:-1]) + r'"\s*:\s*"') if field else None
+
+    def value_column(self, line: int) -> int:
+        """The 1-based column of the field's string value on a JSON Lines line, 1 if unknown."""
+        if self._value_start is None:
+            return 1
+        if self._lines is None:
+            self._lines = LineIndex(self._text)
+        found = self._value_start.search(self._lines.line_text(line))
+        return found.end() if found else 1
 
 
 class Query:
@@ -56,12 +74,21 @@ class Query:
     @property
     def column(self) -> int:
         if self._column == 0:
-            lines, value_start = self.source.lines, self.source.value_start
-            found = None
-            if lines is not None and value_start is not None:
-                found = value_start.search(lines[self.line - 1])
-            self._column = found.end() if found else 1
+            self._column = self.source.value_column(self.line)
         return self._column
+
+
+class Chunk:
+    """Queries validated together: ``texts`` in order, and ``query(i)`` for the i-th."""
+
+    __slots__ = ("texts", "query")
+
+    def __init__(self, texts: list[str], query: Callable[[int], Query]) -> None:
+        self.texts = texts
+        self.query = query
+
+    def __len__(self) -> int:
+        return len(self.texts)
 
 
 def expand(paths: list[str]) -> list[str]:
@@ -80,16 +107,18 @@ def expand(paths: list[str]) -> list[str]:
     return expanded
 
 
-# Queries are handed on in chunks of about this many, so that validating one chunk (which
-# releases the interpreter lock) overlaps reading the next.
-CHUNK = 8192
-
-
 def read_chunks(files: list[str], field: str, stdin_format: InputFormat,
-                stdin: BinaryIO | None = None, chunk: int = CHUNK) -> Iterator[list[Query]]:
-    """Every query of the inputs (as ``expand`` lists them) in order, in chunks of ``chunk``
-    queries (the last one shorter)."""
+                stdin: BinaryIO | None = None, size: int = CHUNK) -> Iterator[Chunk]:
+    """Every query of the inputs (as ``expand`` lists them) in order, in chunks of at most
+    ``size`` queries; the statements of several small Cypher files share a chunk."""
     pending: list[Query] = []
+
+    def flush() -> Iterator[Chunk]:
+        for start in range(0, len(pending), size):
+            part = pending[start:start + size]
+            yield Chunk([query.text for query in part], part.__getitem__)
+        pending.clear()
+
     for path in files:
         if path == STDIN:
             data = (stdin or sys.stdin.buffer).read()
@@ -103,23 +132,22 @@ def read_chunks(files: list[str], field: str, stdin_format: InputFormat,
             source_format = "jsonl" if path.endswith(JSONL_SUFFIXES) else "cypher"
             name = path
         text = decode(name, data)
-        parts = (jsonl_queries(name, text, field, chunk) if source_format == "jsonl"
-                 else iter([cypher_queries(name, text)]))
-        for part in parts:
-            pending.extend(part)
-            while len(pending) >= chunk:
-                yield pending[:chunk]
-                del pending[:chunk]
-    if pending:
-        yield pending
+        if source_format == "jsonl":
+            yield from flush()
+            yield from jsonl_chunks(name, text, field, size)
+        else:
+            pending.extend(cypher_queries(name, text))
+            if len(pending) >= size:
+                yield from flush()
+    yield from flush()
 
 
 def read_queries(paths: list[str], field: str, stdin_format: InputFormat,
                  stdin: BinaryIO | None = None) -> tuple[list[Query], int]:
     """Every query of the inputs in order, and the number of inputs read."""
     files = expand(paths)
-    queries = [query for part in read_chunks(files, field, stdin_format, stdin)
-               for query in part]
+    queries = [chunk.query(i) for chunk in read_chunks(files, field, stdin_format, stdin)
+               for i in range(len(chunk))]
     return queries, len(files)
 
 
@@ -148,7 +176,7 @@ def uri_of(name: str) -> str:
 def cypher_queries(name: str, text: str) -> list[Query]:
     """The statements of a Cypher text as queries."""
     index = LineIndex(text)
-    source = Source(name, uri_of(name), index)
+    source = Source(name, index)
     queries = []
     for statement in split_statements(text):
         line, column = index.line_col(statement.offset)
@@ -156,42 +184,57 @@ def cypher_queries(name: str, text: str) -> list[Query]:
     return queries
 
 
-def jsonl_queries(name: str, text: str, field: str, chunk: int) -> Iterator[list[Query]]:
+def jsonl_chunks(name: str, text: str, field: str, size: int) -> Iterator[Chunk]:
     """The queries of a JSON Lines text, one a non-blank line, taken from ``field``, in chunks
-    of ``chunk`` lines."""
-    lines = text.split("\n")
-    if lines and not lines[-1].strip():
-        lines.pop()
-    value_start = re.compile(r'(?<!\\)"' + re.escape(json.dumps(field)[1:-1]) + r'"\s*:\s*"')
-    source = Source(name, uri_of(name), None, lines, value_start)
-    for start in range(0, len(lines), chunk):
-        numbers, records = _load_lines(name, lines[start:start + chunk], start)
+    of ``size`` lines."""
+    source = Source(name, None, text, field)
+    start = 0
+    first = 1  # the number of the chunk's first line
+    while start < len(text):
+        end = start
+        for _ in range(size):
+            end = text.find("\n", end) + 1
+            if end == 0:
+                end = len(text)
+                break
+        numbers, records = _load_lines(name, text[start:end], first)
         try:
             texts = [record[field] for record in records]  # type: ignore[index]
-            typed = all(type(text) is str for text in texts)
+            typed = set(map(type, texts)) <= {str}
         except (TypeError, KeyError, IndexError):
             typed = False
         if not typed:
             _refuse(name, field, numbers, records)
-        yield [Query(source, text, -1, number, 0) for number, text in zip(numbers, texts)]
+        if texts:
+            yield Chunk(texts, _jsonl_query(source, texts, numbers))
+        first += text.count("\n", start, end)
+        start = end
 
 
-def _load_lines(name: str, lines: list[str], before: int) -> tuple[range | list[int],
-                                                                   list[object]]:
-    """The line numbers and JSON values of the non-blank lines among ``lines``, which follow
-    ``before`` others. Lines without blank ones are decoded in one call (a JSON string holds no
-    line feed, so the lines are the array's elements), which is much faster than one call a
+def _jsonl_query(source: Source, texts: list[str],
+                 numbers: range | list[int]) -> Callable[[int], Query]:
+    def query(index: int) -> Query:
+        return Query(source, texts[index], -1, numbers[index], 0)
+    return query
+
+
+def _load_lines(name: str, part: str, first: int) -> tuple[range | list[int], list[object]]:
+    """The line numbers and JSON values of the non-blank lines of ``part``, whose first line
+    is line ``first``. Lines without blank ones are decoded in one call (a JSON string holds no
+    line feed, so the lines are the elements of an array), which is much faster than a call a
     line; otherwise, or when that fails, line by line, which also finds the bad line."""
-    if "" not in lines:
+    body = part[:-1] if part.endswith("\n") else part
+    if body and "\n\n" not in body and not body.startswith("\n"):
+        count = body.count("\n") + 1
         try:
-            values = json.loads("[" + ",".join(lines) + "]")
+            values = json.loads("[" + body.replace("\n", ",") + "]")
         except (json.JSONDecodeError, RecursionError):
             values = None
-        if values is not None and len(values) == len(lines):
-            return range(before + 1, before + len(lines) + 1), values
+        if values is not None and len(values) == count:
+            return range(first, first + count), values
     numbers: list[int] = []
     records: list[object] = []
-    for number, line in enumerate(lines, before + 1):
+    for number, line in enumerate(body.split("\n"), first):
         if not line.strip():
             continue
         try:
@@ -205,7 +248,7 @@ def _load_lines(name: str, lines: list[str], before: int) -> tuple[range | list[
     return numbers, records
 
 
-def _refuse(name: str, field: str, numbers: Iterable[int], records: list[object]) -> None:
+def _refuse(name: str, field: str, numbers: range | list[int], records: list[object]) -> None:
     """Raises the error for the first record that holds no string in ``field``."""
     for number, record in zip(numbers, records):
         if type(record) is not dict:

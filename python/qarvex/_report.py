@@ -7,7 +7,7 @@ from typing import IO, Literal, Protocol
 
 from _qarvex import ValidationDiagnostic, ValidationResult
 
-from ._inputs import Query
+from ._inputs import Chunk, Query
 from ._locate import Locator
 
 OutputFormat = Literal["text", "json", "sarif"]
@@ -18,9 +18,10 @@ _REPORT_HEAD = re.compile(r"^ *--> \d+:\d+\n")
 
 
 class Report(Protocol):
-    """Takes every query with its result, in input order, then closes the output."""
+    """Takes every chunk of queries with their results, in input order, then closes the
+    output."""
 
-    def add(self, query: Query, result: ValidationResult) -> None: ...
+    def add(self, chunk: Chunk, results: list[ValidationResult]) -> None: ...
 
     def close(self, files: int) -> None: ...
 
@@ -88,10 +89,13 @@ class TextReport:
         self.warnings = 0
         self.queries = 0
 
-    def add(self, query: Query, result: ValidationResult) -> None:
-        self.queries += 1
-        if result.is_valid and not result.warnings:
-            return
+    def add(self, chunk: Chunk, results: list[ValidationResult]) -> None:
+        self.queries += len(results)
+        for number, result in enumerate(results):
+            if not (result and not result.warnings):
+                self._add(chunk.query(number), result)
+
+    def _add(self, query: Query, result: ValidationResult) -> None:
         lines: list[str] = []
         locator = Locator(query.text) if query.source.index is not None else None
         path = query.source.path
@@ -130,7 +134,11 @@ class JsonReport:
         self._out = out
         self._fix = fix
 
-    def add(self, query: Query, result: ValidationResult) -> None:
+    def add(self, chunk: Chunk, results: list[ValidationResult]) -> None:
+        for number, result in enumerate(results):
+            self._add(chunk.query(number), result)
+
+    def _add(self, query: Query, result: ValidationResult) -> None:
         record: dict[str, object] = {
             "path": query.source.path, "line": query.line, "column": query.column,
             "query": query.text, "result": result.to_dict(),
@@ -167,9 +175,12 @@ class SarifReport:
             })
         return index
 
-    def add(self, query: Query, result: ValidationResult) -> None:
-        if result.is_valid and not result.warnings:
-            return
+    def add(self, chunk: Chunk, results: list[ValidationResult]) -> None:
+        for number, result in enumerate(results):
+            if not (result and not result.warnings):
+                self._add(chunk.query(number), result)
+
+    def _add(self, query: Query, result: ValidationResult) -> None:
         locator = Locator(query.text) if query.source.index is not None else None
         for diagnostic in result.diagnostics:
             line, column = locate(query, diagnostic, locator)

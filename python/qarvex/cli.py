@@ -17,7 +17,7 @@ from typing import IO, Any, cast
 from _qarvex import CypherGenerator, Qarvex, Schema, ValidationResult
 
 from . import __version__
-from ._inputs import InputError, InputFormat, Query, decode, expand, read_chunks
+from ._inputs import Chunk, InputError, InputFormat, decode, expand, read_chunks
 from ._report import FORMATS, JsonReport, OutputFormat, Report, SarifReport, TextReport
 
 PROG = "qarvex"
@@ -116,11 +116,10 @@ def run_check(args: argparse.Namespace, out: IO[str], err: IO[str]) -> int:
     # so that validation overlaps reading the inputs and then writing the report. Nothing is
     # written before every input has been read: a bad input leaves no partial report.
     with ThreadPoolExecutor(max_workers=1) as pool:
-        batches: list[tuple[list[Query], Future[list[ValidationResult]]]] = []
+        batches: list[tuple[Chunk, Future[list[ValidationResult]]]] = []
         try:
             for chunk in chunks:
-                batches.append((chunk, pool.submit(validator.validate_batch,
-                                                   [query.text for query in chunk])))
+                batches.append((chunk, pool.submit(validator.validate_batch, chunk.texts)))
         except InputError as error:
             pool.shutdown(cancel_futures=True)
             raise UsageError(str(error)) from None
@@ -131,9 +130,9 @@ def run_check(args: argparse.Namespace, out: IO[str], err: IO[str]) -> int:
         failed = False
         done = 0
         for chunk, future in batches:
-            for query, result in zip(chunk, future.result()):
-                report.add(query, result)
-                failed = failed or not result.is_valid
+            results = future.result()
+            report.add(chunk, results)
+            failed = failed or not all(results)  # a result is true when it has no error
             done += len(chunk)
             if progress is not None:
                 progress.update(done)

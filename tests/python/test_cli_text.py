@@ -77,3 +77,38 @@ def test_a_diagnostic_points_at_the_name_it_is_about(query, code, at):
 def test_a_diagnostic_without_a_findable_name_points_at_the_first_token():
     assert Locator("MATCH (n) RETURN n").offset("E201", "Unknown node label: :Gone") == 0
     assert Locator("RETURN 1").offset("X999", "no such code") == 0
+
+
+def jsonl_places(text, size, field="query"):
+    import io
+    from qarvex._inputs import read_chunks
+    chunks = list(read_chunks(["-"], field, "jsonl", io.BytesIO(text.encode()), size))
+    return [(query.text, query.line, query.column) for chunk in chunks
+            for query in map(chunk.query, range(len(chunk)))]
+
+
+@pytest.mark.parametrize("size", [1, 2, 3, 100])
+def test_json_lines_keep_their_line_numbers_across_chunks_and_blank_lines(size):
+    text = ('{"query": "A"}\n\n{"id": 1, "query": "B"}\r\n{"query":"C"}\n   \n'
+            '{"query": "D"}')
+    assert jsonl_places(text, size) == [("A", 1, 11), ("B", 3, 20), ("C", 4, 10),
+                                        ("D", 6, 11)]
+
+
+@pytest.mark.parametrize("size", [1, 2, 100])
+def test_a_bad_json_line_is_named_whatever_chunk_it_is_in(size):
+    from qarvex._inputs import InputError
+    with pytest.raises(InputError, match=r"^<stdin>:3:11: bad JSON line: Expecting value$"):
+        jsonl_places('{"query": "A"}\n{"query": "B"}\n{"query": }\n', size)
+    with pytest.raises(InputError, match=r'^<stdin>:2: field "q" is null, expected a string$'):
+        jsonl_places('{"q": "A"}\n{"q": null}\n', size, field="q")
+
+
+def test_small_cypher_files_share_a_chunk(tmp_path):
+    from qarvex._inputs import read_chunks
+    for name, text in (("a.cypher", "RETURN 1; RETURN 2"), ("b.cql", "RETURN 3")):
+        (tmp_path / name).write_text(text)
+    chunks = list(read_chunks([str(tmp_path / "a.cypher"), str(tmp_path / "b.cql")],
+                              "query", "cypher", size=2))
+    assert [chunk.texts for chunk in chunks] == [["RETURN 1", "RETURN 2"], ["RETURN 3"]]
+    assert chunks[1].query(0).source.path.endswith("b.cql")
