@@ -23,6 +23,8 @@ STDIN_NAME = "<stdin>"
 JSONL_SUFFIXES = (".jsonl", ".ndjson")
 CYPHER_SUFFIXES = (".cypher", ".cql")
 CHUNK = 8192
+# JSON Lines are cut into chunks by length: CHUNK lines of about this many characters.
+LINE_GUESS = 256
 
 
 class InputError(Exception):
@@ -186,17 +188,13 @@ def cypher_queries(name: str, text: str) -> list[Query]:
 
 def jsonl_chunks(name: str, text: str, field: str, size: int) -> Iterator[Chunk]:
     """The queries of a JSON Lines text, one a non-blank line, taken from ``field``, in chunks
-    of ``size`` lines."""
+    of whole lines of about ``size`` lines of ``LINE_GUESS`` characters each."""
     source = Source(name, None, text, field)
     start = 0
     first = 1  # the number of the chunk's first line
+    step = max(1, size * LINE_GUESS)
     while start < len(text):
-        end = start
-        for _ in range(size):
-            end = text.find("\n", end) + 1
-            if end == 0:
-                end = len(text)
-                break
+        end = text.find("\n", min(start + step, len(text)) - 1) + 1 or len(text)
         numbers, records = _load_lines(name, text[start:end], first)
         try:
             texts = [record[field] for record in records]  # type: ignore[index]
@@ -223,15 +221,20 @@ def _load_lines(name: str, part: str, first: int) -> tuple[range | list[int], li
     is line ``first``. Lines without blank ones are decoded in one call (a JSON string holds no
     line feed, so the lines are the elements of an array), which is much faster than a call a
     line; otherwise, or when that fails, line by line, which also finds the bad line."""
-    body = part[:-1] if part.endswith("\n") else part
-    if body and "\n\n" not in body and not body.startswith("\n"):
-        count = body.count("\n") + 1
+    ends = part.endswith("\n")
+    if part and "\n\n" not in part and not part.startswith("\n"):
+        count = part.count("\n") + (not ends)
+        # A final line feed becomes a comma before the array's dummy last element.
+        array = "[" + part.replace("\n", ",") + ("0]" if ends else "]")
         try:
-            values = json.loads("[" + body.replace("\n", ",") + "]")
+            values = json.loads(array)
         except (json.JSONDecodeError, RecursionError):
             values = None
-        if values is not None and len(values) == count:
+        if values is not None and len(values) == count + ends:
+            if ends:
+                values.pop()
             return range(first, first + count), values
+    body = part[:-1] if ends else part
     numbers: list[int] = []
     records: list[object] = []
     for number, line in enumerate(body.split("\n"), first):

@@ -87,16 +87,23 @@ def jsonl_places(text, size, field="query"):
             for query in map(chunk.query, range(len(chunk)))]
 
 
-@pytest.mark.parametrize("size", [1, 2, 3, 100])
-def test_json_lines_keep_their_line_numbers_across_chunks_and_blank_lines(size):
+@pytest.fixture
+def short_lines(monkeypatch):
+    """JSON Lines chunks cut every `size` characters, so that small texts take several."""
+    import qarvex._inputs
+    monkeypatch.setattr(qarvex._inputs, "LINE_GUESS", 1)
+
+
+@pytest.mark.parametrize("size", [1, 2, 3, 15, 16, 17, 30, 1000])
+def test_json_lines_keep_their_line_numbers_across_chunks_and_blank_lines(short_lines, size):
     text = ('{"query": "A"}\n\n{"id": 1, "query": "B"}\r\n{"query":"C"}\n   \n'
             '{"query": "D"}')
     assert jsonl_places(text, size) == [("A", 1, 11), ("B", 3, 20), ("C", 4, 10),
                                         ("D", 6, 11)]
 
 
-@pytest.mark.parametrize("size", [1, 2, 100])
-def test_a_bad_json_line_is_named_whatever_chunk_it_is_in(size):
+@pytest.mark.parametrize("size", [1, 2, 15, 16, 40, 1000])
+def test_a_bad_json_line_is_named_whatever_chunk_it_is_in(short_lines, size):
     from qarvex._inputs import InputError
     with pytest.raises(InputError, match=r"^<stdin>:3:11: bad JSON line: Expecting value$"):
         jsonl_places('{"query": "A"}\n{"query": "B"}\n{"query": }\n', size)
