@@ -36,7 +36,7 @@ class Source:
     the text of a Cypher input, which gives positions in the file and the lines of reports. A
     JSON Lines input keeps its text to find, when asked, the column of a query's string."""
 
-    __slots__ = ("path", "uri", "index", "_text", "_lines", "_value_start")
+    __slots__ = ("path", "uri", "index", "_text", "_lines", "_key")
 
     def __init__(self, path: str, index: LineIndex | None, text: str = "",
                  field: str = "") -> None:
@@ -45,17 +45,26 @@ class Source:
         self.index = index
         self._text = text
         self._lines: LineIndex | None = None
-        self._value_start = re.compile(
-            r'(?<!\\)"' + re.escape(json.dumps(field)[1:-1]) + r'"\s*:\s*"') if field else None
+        self._key = json.dumps(field, ensure_ascii=False) if field else ""
 
     def value_column(self, line: int) -> int:
-        """The 1-based column of the field's string value on a JSON Lines line, 1 if unknown."""
-        if self._value_start is None:
+        """The 1-based column of the field's string value on a JSON Lines line (where the key
+        is written as json.dumps writes it), 1 if not found."""
+        if not self._key:
             return 1
         if self._lines is None:
             self._lines = LineIndex(self._text)
-        found = self._value_start.search(self._lines.line_text(line))
-        return found.end() if found else 1
+        text = self._lines.line_text(line)
+        found = text.find(self._key)
+        while found >= 0:
+            value = _VALUE_START.match(text, found + len(self._key))
+            if value and text[found - 1:found] != "\\":
+                return value.end()
+            found = text.find(self._key, found + 1)
+        return 1
+
+
+_VALUE_START = re.compile(r'\s*:\s*"')
 
 
 class Query:

@@ -36,7 +36,7 @@ def syntax_summary(message: str) -> str:
     return message
 
 
-def locate(query: Query, diagnostic: ValidationDiagnostic,
+def locate(query: Query, diagnostic: ValidationDiagnostic, code: str, message: str,
            locator: Locator | None) -> tuple[int, int]:
     """The line and column in the file where a diagnostic points: a syntax error at its
     position, another diagnostic at the name it is about, else at the statement's first token.
@@ -44,13 +44,14 @@ def locate(query: Query, diagnostic: ValidationDiagnostic,
     index = query.source.index
     if index is None:
         return query.line, query.column
-    line = diagnostic.position_line
-    column = diagnostic.position_col
-    if line is not None and column is not None:
-        if line == 1:
-            return query.line, query.column + column - 1
-        return query.line + line - 1, column
-    offset = 0 if locator is None else locator.offset(diagnostic.code, diagnostic.message)
+    if code == "E101":
+        line = diagnostic.position_line
+        column = diagnostic.position_col
+        if line is not None and column is not None:
+            if line == 1:
+                return query.line, query.column + column - 1
+            return query.line + line - 1, column
+    offset = 0 if locator is None else locator.offset(code, message)
     return index.line_col(query.offset + offset)
 
 
@@ -100,21 +101,22 @@ class TextReport:
         locator = Locator(query.text) if query.source.index is not None else None
         path = query.source.path
         for diagnostic in result.diagnostics:
-            line, column = locate(query, diagnostic, locator)
-            if diagnostic.severity == "error":
+            code = diagnostic.code
+            message = diagnostic.message
+            severity = diagnostic.severity
+            line, column = locate(query, diagnostic, code, message, locator)
+            if severity == "error":
                 self.errors += 1
             else:
                 self.warnings += 1
-            if diagnostic.code == "E101":
-                lines.append(f"{path}:{line}:{column}: error: "
-                             f"{syntax_summary(diagnostic.message)} [E101]")
+            if code == "E101":
+                lines.append(f"{path}:{line}:{column}: error: {syntax_summary(message)} [E101]")
                 lines.extend("    " + text for text in syntax_report(query, diagnostic, line,
                                                                        column))
             else:
-                lines.append(f"{path}:{line}:{column}: {diagnostic.severity}: "
-                             f"{diagnostic.message} [{diagnostic.code}]")
-        fixed = result.fixed_query
-        if self._fix and fixed is not None:
+                lines.append(f"{path}:{line}:{column}: {severity}: {message} [{code}]")
+        fixed = result.fixed_query if self._fix else None
+        if fixed is not None:
             lines.append(f"{path}:{query.line}:{query.column}: note: fixed query:")
             lines.extend("    " + text for text in fixed.split("\n"))
         self._out.write("\n".join(lines) + "\n")
@@ -183,8 +185,8 @@ class SarifReport:
     def _add(self, query: Query, result: ValidationResult) -> None:
         locator = Locator(query.text) if query.source.index is not None else None
         for diagnostic in result.diagnostics:
-            line, column = locate(query, diagnostic, locator)
             message = diagnostic.message
+            line, column = locate(query, diagnostic, diagnostic.code, message, locator)
             if diagnostic.code == "E101":
                 message = syntax_summary(message)
             entry: dict[str, object] = {
