@@ -231,7 +231,7 @@ def _load_lines(name: str, part: str, first: int) -> tuple[range | list[int], li
     line feed, so the lines are the elements of an array), which is much faster than a call a
     line; otherwise, or when that fails, line by line, which also finds the bad line."""
     ends = part.endswith("\n")
-    if part and "\n\n" not in part and not part.startswith("\n"):
+    if part:  # a blank line makes an empty element, which fails the decoding
         count = part.count("\n") + (not ends)
         # A final line feed becomes a comma before the array's dummy last element.
         array = "[" + part.replace("\n", ",") + ("0]" if ends else "]")

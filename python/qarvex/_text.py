@@ -12,8 +12,7 @@ from __future__ import annotations
 
 import bisect
 import re
-from dataclasses import dataclass
-from typing import Iterator
+from typing import Iterator, NamedTuple
 
 # The characters that start a region, and the regions' ends.
 _SPECIAL = re.compile(r"""['"`;]|//|/\*""")
@@ -62,8 +61,7 @@ def skip_trivia(text: str, position: int = 0) -> int:
     return position if match is None else match.end()
 
 
-@dataclass(frozen=True, slots=True)
-class Statement:
+class Statement(NamedTuple):
     """One statement of a Cypher text: ``text`` starts at its first token and stops before its
     semicolon, trailing white space removed; ``offset`` is where it starts in the whole text."""
 

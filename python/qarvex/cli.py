@@ -9,11 +9,11 @@ import gc
 import os
 import re
 import sys
+import threading
+from queue import SimpleQueue
 from collections.abc import Sequence
-from concurrent.futures import Future, ThreadPoolExecutor
-from dataclasses import dataclass
 from pathlib import Path
-from typing import IO, Any, cast
+from typing import IO, Any, NamedTuple, cast
 
 from _qarvex import CypherGenerator, Qarvex, Schema, ValidationResult
 
@@ -31,8 +31,7 @@ class UsageError(Exception):
     """A problem with the command's input; its message names the file and the place."""
 
 
-@dataclass(frozen=True)
-class ValidatorOption:
+class ValidatorOption(NamedTuple):
     """A flag of ``qarvex check`` handed to the ``Qarvex`` constructor as the keyword ``name``
     when given."""
 
@@ -94,6 +93,59 @@ class Progress:
         self._stream.flush()
 
 
+class Batch:
+    """The results of one validate_batch call made by a ``Validation`` thread."""
+
+    def __init__(self, texts: list[str]) -> None:
+        self.texts = texts
+        self._done = threading.Event()
+        self._results: list[ValidationResult] = []
+        self._error: BaseException | None = None
+
+    def finish(self, results: list[ValidationResult] | None, error: BaseException | None) -> None:
+        self._results = results or []
+        self._error = error
+        self._done.set()
+
+    def results(self) -> list[ValidationResult]:
+        """The results, once there: the call's exception is raised here."""
+        self._done.wait()
+        if self._error is not None:
+            raise self._error
+        return self._results
+
+
+class Validation:
+    """One thread that validates the batches given to ``submit``, in order, until ``close``
+    (which, to cancel, drops the batches not yet started)."""
+
+    def __init__(self, validator: Qarvex) -> None:
+        self._validator = validator
+        self._inbox: SimpleQueue[Batch | None] = SimpleQueue()
+        self._cancelled = False
+        self._thread = threading.Thread(target=self._run, name="qarvex-validate", daemon=True)
+        self._thread.start()
+
+    def submit(self, texts: list[str]) -> Batch:
+        batch = Batch(texts)
+        self._inbox.put(batch)
+        return batch
+
+    def close(self, cancel: bool = False) -> None:
+        self._cancelled = cancel
+        self._inbox.put(None)
+
+    def _run(self) -> None:
+        while (batch := self._inbox.get()) is not None:
+            if self._cancelled:
+                batch.finish(None, None)
+                continue
+            try:
+                batch.finish(self._validator.validate_batch(batch.texts), None)
+            except BaseException as error:  # handed to the reader of the batch
+                batch.finish(None, error)
+
+
 # --- qarvex check --------------------------------------------------------------------------
 
 def make_report(output: OutputFormat, fix: bool, out: IO[str], err: IO[str]) -> Report:
@@ -127,29 +179,30 @@ def check_all(args: argparse.Namespace, out: IO[str], err: IO[str]) -> int:
     # One thread runs validate_batch on each chunk in turn (it releases the interpreter lock),
     # so that validation overlaps reading the inputs and then writing the report. Nothing is
     # written before every input has been read: a bad input leaves no partial report.
-    with ThreadPoolExecutor(max_workers=1) as pool:
-        batches: list[tuple[Chunk, Future[list[ValidationResult]]]] = []
-        try:
-            for chunk in chunks:
-                batches.append((chunk, pool.submit(validator.validate_batch, chunk.texts)))
-        except InputError as error:
-            pool.shutdown(cancel_futures=True)
-            raise UsageError(str(error)) from None
-        total = sum(len(chunk) for chunk, _ in batches)
-        progress = None
-        if total > PROGRESS_THRESHOLD and err.isatty():
-            progress = Progress(total, err)
-        failed = False
-        done = 0
-        for chunk, future in batches:
-            results = future.result()
-            report.add(chunk, results)
-            failed = failed or not all(results)  # a result is true when it has no error
-            done += len(chunk)
-            if progress is not None:
-                progress.update(done)
+    worker = Validation(validator)
+    batches: list[tuple[Chunk, Batch]] = []
+    try:
+        for chunk in chunks:
+            batches.append((chunk, worker.submit(chunk.texts)))
+    except InputError as error:
+        worker.close(cancel=True)
+        raise UsageError(str(error)) from None
+    worker.close()
+    total = sum(len(chunk) for chunk, _ in batches)
+    progress = None
+    if total > PROGRESS_THRESHOLD and err.isatty():
+        progress = Progress(total, err)
+    failed = False
+    done = 0
+    for chunk, batch in batches:
+        results = batch.results()
+        report.add(chunk, results)
+        failed = failed or not all(results)  # a result is true when it has no error
+        done += len(chunk)
         if progress is not None:
-            progress.finish()
+            progress.update(done)
+    if progress is not None:
+        progress.finish()
     report.close(len(files))
     return 1 if failed else 0
 
