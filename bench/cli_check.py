@@ -5,6 +5,7 @@ the command's output goes to /dev/null. Two files hold them: one line {"query": 
 and the corpus records themselves (ten more fields a line, four times the text to decode)."""
 import json
 import os
+import statistics
 import subprocess
 import sys
 import tempfile
@@ -16,6 +17,7 @@ from _qarvex import Qarvex, Schema
 CORPUS = Path(__file__).resolve().parents[1].parent / "shared" / "corpus"
 DATABASE = "companies"
 COUNT = 100_000
+ROUNDS = 7
 PACKAGE = Path(__file__).resolve().parents[1] / "python"
 
 
@@ -48,30 +50,40 @@ def main():
     queries = [json.loads(line)["query"] for line in records]
     schema = corpus_schema(DATABASE)
     validator = Qarvex(schema)
-    in_process = best_of(5, lambda: validator.validate_batch(queries))
-    figures = []
+    env = dict(os.environ, PYTHONPATH=os.pathsep.join(
+        [*os.environ.get("PYTHONPATH", "").split(os.pathsep), str(PACKAGE)]))
     with tempfile.TemporaryDirectory() as folder:
         schema_file = Path(folder) / "schema.json"
         schema_file.write_text(schema.to_json())
-        files = {"queries": [json.dumps({"query": query}) for query in queries],
-                 "records": records}
-        env = dict(os.environ, PYTHONPATH=os.pathsep.join(
-            [*os.environ.get("PYTHONPATH", "").split(os.pathsep), str(PACKAGE)]))
-        for name, lines in files.items():
+        runs = {}
+        for name, lines in (("queries", [json.dumps({"query": query}) for query in queries]),
+                            ("records", records)):
             data = Path(folder) / f"{name}.jsonl"
             data.write_text("\n".join(lines) + "\n")
             for output in ("text", "json"):
                 command = [sys.executable, "-m", "qarvex", "check", "--schema",
                            str(schema_file), "--format", output, str(data)]
-                seconds = best_of(5, lambda: subprocess.run(
+                runs[f"--format {output}, {COUNT} {name} ({data.stat().st_size / 1e6:.0f} MB)"] \
+                    = command
+        # Rounds alternate the in-process call and every command, so that a change in the
+        # machine's load reaches both sides of each ratio alike.
+        in_process = []
+        seconds = {label: [] for label in runs}
+        ratios = {label: [] for label in runs}
+        for _ in range(ROUNDS):
+            in_process.append(best_of(1, lambda: validator.validate_batch(queries)))
+            for label, command in runs.items():
+                taken = best_of(1, lambda: subprocess.run(
                     command, env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
-                figures.append((name, data.stat().st_size, output, seconds))
+                seconds[label].append(taken)
+                ratios[label].append(taken / in_process[-1])
     processors = len(os.sched_getaffinity(0))
     print(f"validate_batch({COUNT}) in-process on {processors} logical processor(s): "
-          f"{in_process:.3f} s")
-    for name, size, output, seconds in figures:
-        print(f"qarvex check --format {output}, {COUNT} {name} in one JSON Lines file "
-              f"({size / 1e6:.0f} MB): {seconds:.3f} s ({seconds / in_process:.2f}x)")
+          f"best {min(in_process):.3f} s, median {statistics.median(in_process):.3f} s")
+    for label in runs:
+        print(f"qarvex check {label}: best {min(seconds[label]):.3f} s, "
+              f"median {statistics.median(seconds[label]):.3f} s; "
+              f"median ratio {statistics.median(ratios[label]):.2f}x")
 
 
 if __name__ == "__main__":

@@ -15,6 +15,8 @@ FORMATS: tuple[OutputFormat, ...] = ("text", "json", "sarif")
 SARIF_SCHEMA = ("https://docs.oasis-open.org/sarif/sarif/v2.1.0/errata01/os/schemas/"
                 "sarif-schema-2.1.0.json")
 _REPORT_HEAD = re.compile(r"^ *--> \d+:\d+\n")
+# One encoder for every JSON line (json.dumps with options makes a new one a call).
+_ENCODER = json.JSONEncoder(ensure_ascii=False, separators=(",", ":"))
 
 
 class Report(Protocol):
@@ -147,7 +149,7 @@ class JsonReport:
         }
         if self._fix:
             record["fixed_query"] = result.fixed_query
-        self._out.write(json.dumps(record, ensure_ascii=False, separators=(",", ":")) + "\n")
+        self._out.write(_ENCODER.encode(record) + "\n")
 
     def close(self, files: int) -> None:
         self._out.flush()
