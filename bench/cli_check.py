@@ -13,6 +13,7 @@ import time
 from pathlib import Path
 
 from _qarvex import Qarvex, Schema
+from validator import best_of
 
 CORPUS = Path(__file__).resolve().parents[1].parent / "shared" / "corpus"
 DATABASE = "companies"
@@ -32,15 +33,6 @@ def corpus_schema(database):
         relationships[entry["type"]] = (start, end, properties | set(entry["properties"]))
     return Schema(nodes, {name: (start, end, sorted(properties))
                           for name, (start, end, properties) in relationships.items()})
-
-
-def best_of(runs, action):
-    times = []
-    for _ in range(runs):
-        started = time.perf_counter()
-        action()
-        times.append(time.perf_counter() - started)
-    return min(times)
 
 
 def main():
