@@ -26,15 +26,15 @@ const qarvex::Schema& schema() {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   std::string_view text(reinterpret_cast<const char*>(data), size);
   qarvex::ValidationResult result = qarvex::validate_query(schema(), text);
-  require(result.errors.size() + result.warnings.size() == result.diagnostics.size());
-  require(result.is_valid == result.errors.empty());
-  if (!result.syntax_errors.empty()) {
+  require(result.errors().size() + result.warnings().size() == result.diagnostics.size());
+  require(result.is_valid() == result.errors().empty());
+  if (!result.syntax_errors().empty()) {
     require(result.diagnostics.size() == 1 && !result.fixed_query);
     require(result.diagnostics[0].code == qarvex::DiagnosticCode::ParseError);
     return 0;
   }
-  require(result.errors == result.semantic_errors);
-  bool all_fixable = !result.errors.empty();
+  require(result.errors() == result.semantic_errors());
+  bool all_fixable = !result.errors().empty();
   for (const qarvex::ValidationDiagnostic& diagnostic : result.diagnostics) {
     require(!diagnostic.position);
     if (diagnostic.severity == qarvex::Severity::Error && !diagnostic.suggestion) all_fixable = false;

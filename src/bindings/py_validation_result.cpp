@@ -154,12 +154,12 @@ PyType_Spec diagnostic_spec{"builtins.ValidationDiagnostic", sizeof(DiagnosticOb
 
 const ValidationResult& result_of(PyObject* self) { return value_of<ValidationResult>(self); }
 
-template <std::vector<std::string> ValidationResult::*texts>
+template <std::vector<std::string> (ValidationResult::*texts)() const>
 PyObject* get_texts(PyObject* self, void*) {
-  return guarded([&] { return new_str_list(result_of(self).*texts); });
+  return guarded([&] { return new_str_list((result_of(self).*texts)()); });
 }
 
-PyObject* get_is_valid(PyObject* self, void*) { return PyBool_FromLong(result_of(self).is_valid); }
+PyObject* get_is_valid(PyObject* self, void*) { return PyBool_FromLong(result_of(self).is_valid()); }
 
 PyObject* get_fixed_query(PyObject* self, void*) {
   return guarded([&] { return new_optional_str(result_of(self).fixed_query); });
@@ -190,11 +190,11 @@ PyObject* result_to_dict(PyObject* self, PyObject*) {
     PyRef dict = PyRef::steal(PyDict_New());
     if (!dict) return nullptr;
     const std::pair<const char*, PyObject*> members[] = {
-        {"is_valid", PyBool_FromLong(result.is_valid)},
-        {"errors", new_str_list(result.errors)},
-        {"syntax_errors", new_str_list(result.syntax_errors)},
-        {"semantic_errors", new_str_list(result.semantic_errors)},
-        {"warnings", new_str_list(result.warnings)},
+        {"is_valid", PyBool_FromLong(result.is_valid())},
+        {"errors", new_str_list(result.errors())},
+        {"syntax_errors", new_str_list(result.syntax_errors())},
+        {"semantic_errors", new_str_list(result.semantic_errors())},
+        {"warnings", new_str_list(result.warnings())},
         {"fixed_query", new_optional_str(result.fixed_query)},
         {"diagnostics", diagnostics_list(result, diagnostic_dict)},
     };
@@ -215,18 +215,18 @@ PyObject* result_repr(PyObject* self) {
   return guarded([&] {
     const ValidationResult& result = result_of(self);
     std::string text = "ValidationResult(is_valid=";
-    text += result.is_valid ? "true" : "false";
+    text += result.is_valid() ? "true" : "false";
     text += ", errors=";
-    append_quoted_list(text, result.errors);
+    append_quoted_list(text, result.errors());
     text += ')';
     return new_str(text);
   });
 }
 
-int result_bool(PyObject* self) { return result_of(self).is_valid ? 1 : 0; }
+int result_bool(PyObject* self) { return result_of(self).is_valid() ? 1 : 0; }
 
 Py_ssize_t result_length(PyObject* self) {
-  return static_cast<Py_ssize_t>(result_of(self).errors.size());
+  return static_cast<Py_ssize_t>(result_of(self).errors().size());
 }
 
 PyGetSetDef result_getters[] = {

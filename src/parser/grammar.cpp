@@ -67,14 +67,33 @@ using ListOf = Seq<Element, Star<Seq<Separator, Element>>>;
 // Long scans count against the parse's work limit at this rate.
 constexpr std::size_t kBytesPerCharge = 16;
 
-// QUOTE (!QUOTE ANY)* QUOTE. The quote is one ASCII byte, which never occurs inside a
-// multi-byte character, so searching for the byte finds the same end.
-template <char quote>
+// Where a quoted run that opens at rest[0] closes: the next `quote`, or with `escapes` the next
+// one not taken by a backslash (a backslash takes whatever character follows it). npos when it
+// never closes. Quote and backslash are ASCII bytes, which never occur inside a multi-byte
+// character, so searching for the bytes finds the same end.
+template <char quote, bool escapes>
+std::size_t closing_quote(std::string_view rest) {
+  if constexpr (!escapes) {
+    return rest.find(quote, 1);
+  } else {
+    static constexpr char stop_bytes[] = {quote, '\\'};
+    constexpr std::string_view stops(stop_bytes, 2);
+    for (std::size_t at = rest.find_first_of(stops, 1); at != std::string_view::npos;
+         at = rest.find_first_of(stops, at + 2)) {
+      if (rest[at] == quote) return at;
+      if (at + 1 == rest.size()) break;
+    }
+    return std::string_view::npos;
+  }
+}
+
+// QUOTE (!QUOTE ANY)* QUOTE, or with `escapes` QUOTE ("\\" ANY / !QUOTE ANY)* QUOTE.
+template <char quote, bool escapes = false>
 struct Quoted {
   static bool match(State& s) {
     std::string_view rest = s.rest();
     if (rest.empty() || rest[0] != quote) return false;
-    std::size_t close = rest.find(quote, 1);
+    std::size_t close = closing_quote<quote, escapes>(rest);
     s.charge((close == std::string_view::npos ? rest.size() : close) / kBytesPerCharge);
     if (close == std::string_view::npos) return false;
     s.advance(close + 1);
@@ -145,6 +164,10 @@ bool skip_trivia(State& s) {
   s.set_pos(pos);
   return true;
 }
+
+// Labels, relationship types and property keys may be any word, reserved or not; the rules
+// using this are atomic, so the backtick rule inside records nothing.
+using SchemaName = Choice<Seq<NameStart, Star<WordChar>>, R<Rule::backtick_identifier>>;
 
 // ---- Trivia and whole input ----
 using EoiBody = Eoi;
@@ -227,7 +250,7 @@ using PatternElementBody = Choice<R<Rule::shortest_path_call>, PatternChain>;
 using NodePatternBody = Seq<Lit<"(">, Opt<R<Rule::variable>>, Opt<R<Rule::node_labels>>,
                             Opt<R<Rule::properties>>, Lit<")">>;
 using NodeLabelsBody = Seq<Lit<":">, R<Rule::label_name>, Star<Seq<Lit<":">, R<Rule::label_name>>>>;
-using LabelNameBody = R<Rule::identifier>;
+using LabelNameBody = SchemaName;
 using RelationshipPatternBody =
     Seq<Opt<R<Rule::left_arrow>>,
         Choice<Seq<Lit<"-">, Lit<"[">, Opt<R<Rule::variable>>, Opt<R<Rule::rel_types>>,
@@ -238,7 +261,7 @@ using LeftArrowBody = Lit<"<">;
 using RightArrowBody = Lit<">">;
 using RelTypesBody = Seq<Lit<":">, R<Rule::rel_type_name>,
                          Star<Seq<Lit<"|">, Opt<Lit<":">>, R<Rule::rel_type_name>>>>;
-using RelTypeNameBody = R<Rule::identifier>;
+using RelTypeNameBody = SchemaName;
 using RangeLiteralBody =
     Seq<Lit<"*">, Opt<Seq<R<Rule::integer_literal>,
                           Opt<Seq<Lit<"..">, Opt<R<Rule::integer_literal>>>>>>>;
@@ -325,16 +348,17 @@ using LiteralBody =
            R<Rule::map_literal>>;
 using IntegerLiteralBody =
     Choice<Seq<Lit<"0x">, Plus<HexDigit>>, Seq<Lit<"0o">, Plus<OctDigit>>, Plus<Digit>>;
-using FloatLiteralBody =
-    Seq<Plus<Digit>, Lit<".">, Star<Digit>,
-        Opt<Seq<Choice<Lit<"e">, Lit<"E">>, Opt<Choice<Lit<"+">, Lit<"-">>>, Plus<Digit>>>>;
-using StringLiteralBody = Choice<Quoted<'"'>, Quoted<'\''>>;
+// A point is never the first of two, so «1..3» is a range; an exponent alone makes a float.
+using Exponent = Seq<Choice<Lit<"e">, Lit<"E">>, Opt<Choice<Lit<"+">, Lit<"-">>>, Plus<Digit>>;
+using FloatLiteralBody = Choice<Seq<Plus<Digit>, Lit<".">, Not<Lit<".">>, Star<Digit>, Opt<Exponent>>,
+                                Seq<Plus<Digit>, Exponent>>;
+using StringLiteralBody = Choice<Quoted<'"', true>, Quoted<'\'', true>>;
 using BooleanLiteralBody = Choice<ILit<"TRUE">, ILit<"FALSE">>;
 using NullLiteralBody = ILit<"NULL">;
 using ListLiteralBody = Seq<Lit<"[">, Opt<ListOf<R<Rule::expression>>>, Lit<"]">>;
 using MapLiteralBody = Seq<Lit<"{">, Opt<ListOf<R<Rule::property_key_value_pair>>>, Lit<"}">>;
 using PropertyKeyValuePairBody = Seq<R<Rule::property_key_name>, Lit<":">, R<Rule::expression>>;
-using PropertyKeyNameBody = R<Rule::identifier>;
+using PropertyKeyNameBody = SchemaName;
 using ParameterBody = Seq<Lit<"$">, Choice<Seq<NameStart, Star<WordChar>>, Plus<Digit>>>;
 
 // ---- Identifiers and reserved words ----

@@ -5,22 +5,13 @@
 #include <algorithm>
 #include <type_traits>
 
+#include "parser/expression_children.hpp"
 #include "schema/schema.hpp"
 
 namespace qarvex {
 namespace {
 
-template <typename T>
-concept TwoOperands = requires(const T& e) {
-  e.left;
-  e.right;
-};
-template <typename T>
-concept OneOperand = requires(const T& e) { e.operand; };
-template <typename T>
-concept Quantifier = requires(const T& e) { e.predicate; };
-
-
+using Pending = std::vector<const Expression*>;
 
 class NameWalk {
  public:
@@ -109,66 +100,60 @@ class NameWalk {
     }
   }
 
-  template <typename Node>
-  void expression_node(const Node& node, std::vector<const Expression*>& pending) {
-    auto push = [&](const Box<Expression>& child) {
-      if (child) pending.push_back(child.get());
-    };
-    if constexpr (TwoOperands<Node>) {
-      push(node.left);
-      push(node.right);
-    } else if constexpr (OneOperand<Node>) {
-      push(node.operand);
-    } else if constexpr (Quantifier<Node>) {
-      push(node.list);  // the predicate is not walked
-    } else if constexpr (std::is_same_v<Node, expr::List>) {
-      for (const auto& item : node.items) push(item);
-    } else if constexpr (std::is_same_v<Node, expr::Map>) {
-      for (const PropertyEntry& entry : node.map.entries) push(entry.value);
-    } else if constexpr (std::is_same_v<Node, expr::PropertyLookup>) {
-      properties_.insert(node.key);
-      push(node.object);
-    } else if constexpr (std::is_same_v<Node, expr::Subscript>) {
-      push(node.object);
-      push(node.index);
-    } else if constexpr (std::is_same_v<Node, expr::Slice>) {
-      push(node.object);
-      push(node.from);
-      push(node.to);
-    } else if constexpr (std::is_same_v<Node, expr::FunctionCall>) {
-      for (const auto& argument : node.arguments) push(argument);
-    } else if constexpr (std::is_same_v<Node, expr::Case>) {
-      push(node.subject);
-      for (const CaseAlternative& alternative : node.alternatives) {
-        push(alternative.when);
-        push(alternative.then);
-      }
-      push(node.default_value);
-    } else if constexpr (std::is_same_v<Node, expr::ListComprehension>) {
-      push(node.list);
-      push(node.where_clause);
-      push(node.projection);
-    } else if constexpr (std::is_same_v<Node, expr::Reduce>) {
-      push(node.init);
-      push(node.list);
-      push(node.expression);
-    } else if constexpr (std::is_same_v<Node, expr::ShortestPath>) {
-      if (node.pattern) pattern_element(*node.pattern);
-    } else if constexpr (std::is_same_v<Node, expr::PatternComprehension>) {
-      if (node.pattern) pattern_element(*node.pattern);
-      push(node.where_clause);
-      push(node.projection);
-    } else if constexpr (std::is_same_v<Node, expr::Exists>) {
-      if (const auto* body = std::get_if<ExistsBody::ExistsPattern>(&node.body.node)) {
-        pattern(body->pattern);
-      } else if (const auto& query = std::get<ExistsBody::ExistsQuery>(node.body.node).query) {
-        regular_query(*query);
-      }
-    } else if constexpr (std::is_same_v<Node, expr::CountSubquery> ||
-                         std::is_same_v<Node, expr::CollectSubquery>) {
-      if (node.query) regular_query(*node.query);
+  // Plain kinds: their children, and the key of a property lookup.
+  template <PlainExpression Kind>
+  void expression_node(const Kind& node, std::vector<const Expression*>& pending) {
+    if constexpr (std::is_same_v<Kind, expr::PropertyLookup>) properties_.insert(node.key);
+    for_each_child_expression(node, [&](const Expression& child) { pending.push_back(&child); });
+  }
+
+  // A quantifier's list is walked, its predicate is not.
+  void expression_node(const expr::QuantifierAll& node, Pending& pending) { push(node.list, pending); }
+  void expression_node(const expr::QuantifierAny& node, Pending& pending) { push(node.list, pending); }
+  void expression_node(const expr::QuantifierNone& node, Pending& pending) { push(node.list, pending); }
+  void expression_node(const expr::QuantifierSingle& node, Pending& pending) {
+    push(node.list, pending);
+  }
+
+  void expression_node(const expr::ListComprehension& node, Pending& pending) {
+    push(node.list, pending);
+    push(node.where_clause, pending);
+    push(node.projection, pending);
+  }
+
+  void expression_node(const expr::Reduce& node, Pending& pending) {
+    push(node.init, pending);
+    push(node.list, pending);
+    push(node.expression, pending);
+  }
+
+  void expression_node(const expr::ShortestPath& node, Pending&) {
+    if (node.pattern) pattern_element(*node.pattern);
+  }
+
+  void expression_node(const expr::PatternComprehension& node, Pending& pending) {
+    if (node.pattern) pattern_element(*node.pattern);
+    push(node.where_clause, pending);
+    push(node.projection, pending);
+  }
+
+  void expression_node(const expr::Exists& node, Pending&) {
+    if (const auto* body = std::get_if<ExistsBody::ExistsPattern>(&node.body.node)) {
+      pattern(body->pattern);
+    } else if (const auto& query = std::get<ExistsBody::ExistsQuery>(node.body.node).query) {
+      regular_query(*query);
     }
-    // Literals, parameters, variables and count(*) name nothing.
+  }
+
+  void expression_node(const expr::CountSubquery& node, Pending&) { subquery(node.query); }
+  void expression_node(const expr::CollectSubquery& node, Pending&) { subquery(node.query); }
+
+  void subquery(const Box<RegularQuery>& query) {
+    if (query) regular_query(*query);
+  }
+
+  static void push(const Box<Expression>& child, Pending& pending) {
+    if (child) pending.push_back(child.get());
   }
 
   NameSet& labels_;

@@ -1,9 +1,9 @@
 #include "validator/diagnostics.hpp"
 
+#include <algorithm>
 #include <array>
 #include <utility>
 
-#include "validator/fixed_query.hpp"
 
 namespace qarvex {
 namespace {
@@ -124,23 +124,57 @@ std::string did_you_mean_hint(std::string_view prefix, const std::optional<std::
   return hint;
 }
 
+namespace {
+
+template <typename Selects>
+std::vector<std::string> messages_of(const ValidationResult& result, Selects selects) {
+  std::vector<std::string> messages;
+  for (const ValidationDiagnostic& diagnostic : result.diagnostics) {
+    if (selects(diagnostic)) messages.push_back(diagnostic.message);
+  }
+  return messages;
+}
+
+bool is_error(const ValidationDiagnostic& diagnostic) {
+  return diagnostic.severity == Severity::Error;
+}
+
+}  // namespace
+
+bool ValidationResult::is_valid() const {
+  return std::none_of(diagnostics.begin(), diagnostics.end(), is_error);
+}
+
+std::vector<std::string> ValidationResult::errors() const { return messages_of(*this, is_error); }
+
+std::vector<std::string> ValidationResult::syntax_errors() const {
+  return messages_of(*this, [](const ValidationDiagnostic& diagnostic) {
+    return diagnostic.code == DiagnosticCode::ParseError;
+  });
+}
+
+std::vector<std::string> ValidationResult::semantic_errors() const {
+  return messages_of(*this, [](const ValidationDiagnostic& diagnostic) {
+    return is_error(diagnostic) && diagnostic.code != DiagnosticCode::ParseError;
+  });
+}
+
+std::vector<std::string> ValidationResult::warnings() const {
+  return messages_of(*this, [](const ValidationDiagnostic& diagnostic) { return !is_error(diagnostic); });
+}
+
 void DiagnosticSink::add_error(DiagnosticCode code, std::string message,
                                std::optional<Suggestion> suggestion) {
-  error_texts_.push_back(message);
   diagnostics_.push_back({code, Severity::Error, std::move(message), std::move(suggestion), {}});
 }
 
 void DiagnosticSink::add_warning(DiagnosticCode code, std::string message) {
-  warning_texts_.push_back(message);
   diagnostics_.push_back({code, Severity::Warning, std::move(message), {}, {}});
 }
 
 ValidationResult syntax_error_result(std::string message, std::optional<std::uint32_t> line,
                                      std::optional<std::uint32_t> column) {
   ValidationResult result;
-  result.is_valid = false;
-  result.errors = {message};
-  result.syntax_errors = {message};
   std::optional<Position> position;
   if (line && column) position = Position{*line, *column};
   result.diagnostics.push_back(
@@ -148,13 +182,8 @@ ValidationResult syntax_error_result(std::string message, std::optional<std::uin
   return result;
 }
 
-ValidationResult semantic_result(DiagnosticSink sink, std::string_view query) {
+ValidationResult semantic_result(DiagnosticSink sink) {
   ValidationResult result;
-  result.is_valid = sink.error_texts_.empty();
-  result.fixed_query = fixed_query(sink.diagnostics_, query);
-  result.errors = sink.error_texts_;
-  result.semantic_errors = std::move(sink.error_texts_);
-  result.warnings = std::move(sink.warning_texts_);
   result.diagnostics = std::move(sink.diagnostics_);
   return result;
 }

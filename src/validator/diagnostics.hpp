@@ -92,14 +92,17 @@ struct ValidationDiagnostic {
   bool operator==(const ValidationDiagnostic&) const = default;
 };
 
+// The diagnostics are the one record of what was found; the message lists are read from them,
+// in diagnostic order, where they are handed out.
 struct ValidationResult {
-  bool is_valid = false;
-  std::vector<std::string> errors;
-  std::vector<std::string> syntax_errors;
-  std::vector<std::string> semantic_errors;
-  std::vector<std::string> warnings;
-  std::optional<std::string> fixed_query;
   std::vector<ValidationDiagnostic> diagnostics;
+  std::optional<std::string> fixed_query;
+
+  bool is_valid() const;
+  std::vector<std::string> errors() const;           // every error
+  std::vector<std::string> syntax_errors() const;    // the E101 error, if any
+  std::vector<std::string> semantic_errors() const;  // every other error
+  std::vector<std::string> warnings() const;
 };
 
 // Collects the findings of one validation run, in the order they are reported.
@@ -109,15 +112,11 @@ class DiagnosticSink {
                  std::optional<Suggestion> suggestion = std::nullopt);
   void add_warning(DiagnosticCode code, std::string message);
 
-  const std::vector<std::string>& error_texts() const { return error_texts_; }
-  const std::vector<std::string>& warning_texts() const { return warning_texts_; }
   const std::vector<ValidationDiagnostic>& diagnostics() const { return diagnostics_; }
 
  private:
-  friend ValidationResult semantic_result(DiagnosticSink sink, std::string_view query);
+  friend ValidationResult semantic_result(DiagnosticSink sink);
 
-  std::vector<std::string> error_texts_;
-  std::vector<std::string> warning_texts_;
   std::vector<ValidationDiagnostic> diagnostics_;
 };
 
@@ -126,8 +125,8 @@ class DiagnosticSink {
 ValidationResult syntax_error_result(std::string message, std::optional<std::uint32_t> line,
                                      std::optional<std::uint32_t> column);
 
-// The result for a parsed query from everything its walk reported; `query` is the text as it
-// was given, from which the fixed query is made.
-ValidationResult semantic_result(DiagnosticSink sink, std::string_view query);
+// The result for a parsed query from everything its walk reported, without the fixed query
+// (which needs the query's text and name sites).
+ValidationResult semantic_result(DiagnosticSink sink);
 
 }  // namespace qarvex

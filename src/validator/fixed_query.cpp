@@ -6,8 +6,6 @@
 #include <tuple>
 
 #include "schema/schema.hpp"
-#include "validator/name_sites.hpp"
-#include "validator/query_lexer.hpp"
 
 namespace qarvex {
 namespace {
@@ -19,10 +17,29 @@ std::string_view bare_name(FixKind kind, std::string_view text) {
   return text;
 }
 
-// A replacement that could not stand unquoted (a reserved word, a space) is written in
-// backticks so that the corrected query still reads as a name.
+FixKind fix_kind(NameKind kind) {
+  switch (kind) {
+    case NameKind::NodeLabel: return FixKind::NodeLabel;
+    case NameKind::RelationshipType: return FixKind::RelationshipType;
+    case NameKind::PropertyKey: return FixKind::PropertyKey;
+  }
+  return FixKind::None;
+}
+
+// Can stand unquoted as a label, type or key: a letter or "_", then letters, digits and "_"
+// (reserved words included).
+bool is_plain_name(std::string_view name) {
+  auto word_char = [](char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_';
+  };
+  return !name.empty() && !(name[0] >= '0' && name[0] <= '9') &&
+         std::all_of(name.begin(), name.end(), word_char);
+}
+
+// A replacement that could not stand unquoted (a space, a symbol) is written in backticks so
+// that the corrected query still reads as a name; reserved words stand unquoted as names.
 std::string written_name(std::string_view name) {
-  if (is_plain_identifier(name) || name.starts_with('`') ||
+  if (is_plain_name(name) || name.starts_with('`') ||
       name.find('`') != std::string_view::npos) {
     return std::string(name);
   }
@@ -91,15 +108,15 @@ std::optional<std::vector<Correction>> corrections_of(
   return corrections;
 }
 
-std::string apply_corrections(std::string_view text, const std::vector<Correction>& corrections) {
+std::string apply_corrections(std::string_view text, const std::vector<NameSite>& sites,
+                              const std::vector<Correction>& corrections) {
   CorrectionIndex index(corrections);
   std::string fixed;
   fixed.reserve(text.size());
   std::size_t copied = 0;
-  for (const NameSite& site : find_name_sites(text)) {
-    if (site.begin < copied) continue;
+  for (const NameSite& site : sites) {
     std::optional<std::string_view> name =
-        index.corrected(site.kind, text.substr(site.begin, site.end - site.begin));
+        index.corrected(fix_kind(site.kind), text.substr(site.begin, site.end - site.begin));
     if (!name) continue;
     fixed.append(text.substr(copied, site.begin - copied)).append(*name);
     copied = site.end;
@@ -109,10 +126,10 @@ std::string apply_corrections(std::string_view text, const std::vector<Correctio
 }
 
 std::optional<std::string> fixed_query(const std::vector<ValidationDiagnostic>& diagnostics,
-                                       std::string_view query) {
+                                       std::string_view query, const std::vector<NameSite>& sites) {
   std::optional<std::vector<Correction>> corrections = corrections_of(diagnostics);
   if (!corrections) return std::nullopt;
-  return apply_corrections(query, *corrections);
+  return apply_corrections(query, sites, *corrections);
 }
 
 }  // namespace qarvex

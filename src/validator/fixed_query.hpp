@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "parser/name_sites.hpp"
 #include "validator/diagnostics.hpp"
 
 namespace qarvex {
@@ -23,14 +24,15 @@ struct Correction {
 std::optional<std::vector<Correction>> corrections_of(
     const std::vector<ValidationDiagnostic>& diagnostics);
 
-// `text` with every name corrected where it stands as a name of a correction's kind (never
-// inside a string literal, a comment, a longer name or a variable of the same spelling). The
-// corrections apply in their order, each to what the ones before left: a name that one turns
-// into the original of a later one is corrected again. The text is scanned once.
-std::string apply_corrections(std::string_view text, const std::vector<Correction>& corrections);
+// `text` with every name corrected at the sites (from the text's parse tree) where it stands
+// as a name of a correction's kind, so never inside a string literal, a comment, a longer name
+// or a variable of the same spelling. The corrections apply in their order, each to what the
+// ones before left: a name that one turns into the original of a later one is corrected again.
+std::string apply_corrections(std::string_view text, const std::vector<NameSite>& sites,
+                              const std::vector<Correction>& corrections);
 
 // The query with all corrections applied; absent when corrections_of gives none.
 std::optional<std::string> fixed_query(const std::vector<ValidationDiagnostic>& diagnostics,
-                                       std::string_view query);
+                                       std::string_view query, const std::vector<NameSite>& sites);
 
 }  // namespace qarvex

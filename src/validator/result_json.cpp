@@ -48,7 +48,7 @@ std::string result_to_json(const ValidationResult& result) {
   json.begin_array();
   for (const ValidationDiagnostic& diagnostic : result.diagnostics) write_diagnostic(json, diagnostic);
   json.end_array();
-  write_texts(json, "errors", result.errors);
+  write_texts(json, "errors", result.errors());
   json.key("fixed_query");
   if (result.fixed_query) {
     json.string(*result.fixed_query);
@@ -56,10 +56,10 @@ std::string result_to_json(const ValidationResult& result) {
     json.null();
   }
   json.key("is_valid");
-  json.boolean(result.is_valid);
-  write_texts(json, "semantic_errors", result.semantic_errors);
-  write_texts(json, "syntax_errors", result.syntax_errors);
-  write_texts(json, "warnings", result.warnings);
+  json.boolean(result.is_valid());
+  write_texts(json, "semantic_errors", result.semantic_errors());
+  write_texts(json, "syntax_errors", result.syntax_errors());
+  write_texts(json, "warnings", result.warnings());
   json.end_object();
   return json.take();
 }

@@ -4,6 +4,7 @@
 
 #include "parser/builder/build.hpp"
 #include "validator/context.hpp"
+#include "validator/fixed_query.hpp"
 #include "validator/walk.hpp"
 
 namespace qarvex {
@@ -19,11 +20,15 @@ ValidationResult validate_query(const Schema& schema, std::string_view text) {
     }
     return syntax_error_result(std::move(error->message), line, column);
   }
-  const Query& query = std::get<Query>(parsed);
+  const ParsedQuery& query = std::get<ParsedQuery>(parsed);
   ValidationContext context(schema);
   // A standalone procedure call has nothing to check.
-  if (const auto* regular = std::get_if<RegularQuery>(&query.node)) walk_query(context, *regular);
-  return semantic_result(std::move(context.sink), text);
+  if (const auto* regular = std::get_if<RegularQuery>(&query.query.node)) {
+    walk_query(context, *regular);
+  }
+  ValidationResult result = semantic_result(std::move(context.sink));
+  result.fixed_query = fixed_query(result.diagnostics, text, query.name_sites);
+  return result;
 }
 
 }  // namespace qarvex

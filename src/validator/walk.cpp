@@ -7,6 +7,7 @@
 #include <variant>
 #include <vector>
 
+#include "parser/expression_children.hpp"
 #include "validator/semantic/checks.hpp"
 
 namespace qarvex {
@@ -107,86 +108,44 @@ class ExpressionWalk {
   VariableScope& scope() { return context_.scope; }
   void save_scope() { saved_.push_back(scope()); }
 
-  // Leaves and literals.
-  void visit(const expr::Integer&) {}
-  void visit(const expr::Float&) {}
-  void visit(const expr::String&) {}
-  void visit(const expr::Boolean&) {}
-  void visit(const expr::Null&) {}
-  void visit(const expr::Parameter&) {}
-  void visit(const expr::CountStar&) {}
+  // A plain kind: its own check, then its children in the order of the text.
+  template <PlainExpression Kind>
+  void visit(const Kind& node) {
+    check(node);
+    std::vector<const Expression*> children;
+    for_each_child_expression(node, [&](const Expression& child) { children.push_back(&child); });
+    then_visit(std::move(children));
+  }
 
-  void visit(const expr::Variable& variable) {
+  template <PlainExpression Kind>
+  void check(const Kind&) {}
+
+  void check(const expr::Variable& variable) {
     if (!scope().contains(variable.name)) {
       context_.sink.add_error(DiagnosticCode::UnboundVariable,
                               format_message(DiagnosticCode::UnboundVariable, {variable.name}));
     }
   }
 
-  void visit(const expr::List& list) {
-    std::vector<const Expression*> items;
-    items.reserve(list.items.size());
-    for (const Box<Expression>& item : list.items) items.push_back(item.get());
-    then_visit(std::move(items));
-  }
-
-  void visit(const expr::Map& map) {
-    std::vector<const Expression*> values;
-    for (const PropertyEntry& entry : map.map.entries) values.push_back(entry.value.get());
-    then_visit(std::move(values));
-  }
-
-  void visit(const expr::PropertyLookup& lookup) {
+  void check(const expr::PropertyLookup& lookup) {
     if (const auto* variable = lookup.object->as<expr::Variable>()) {
       check_property_on_variable(context_, variable->name, std::span(&lookup.key, 1));
     }
-    then_visit({lookup.object.get()});
   }
 
-  void visit(const expr::Subscript& subscript) {
-    then_visit({subscript.object.get(), subscript.index.get()});
-  }
-
-  void visit(const expr::Slice& slice) {
-    then_visit({slice.object.get(), slice.from.get(), slice.to.get()});
-  }
-
-  template <typename Operator>
-    requires requires(Operator op) { op.left; op.right; }
-  void visit(const Operator& op) {
-    then_visit({op.left.get(), op.right.get()});
-  }
-
-  template <typename Operator>
-    requires requires(Operator op) { op.operand; }
-  void visit(const Operator& op) {
-    then_visit({op.operand.get()});
-  }
-
-  void visit(const expr::FunctionCall& call) {
-    check_function_call(context_, call);
-    std::vector<const Expression*> arguments;
-    for (const Box<Expression>& argument : call.arguments) arguments.push_back(argument.get());
-    then_visit(std::move(arguments));
-  }
-
-  void visit(const expr::Case& node) {
-    std::vector<const Expression*> parts{node.subject.get()};
-    for (const CaseAlternative& alternative : node.alternatives) {
-      parts.push_back(alternative.when.get());
-      parts.push_back(alternative.then.get());
-    }
-    parts.push_back(node.default_value.get());
-    then_visit(std::move(parts));
-  }
+  void check(const expr::FunctionCall& call) { check_function_call(context_, call); }
 
   void visit(const expr::ListComprehension& node) {
     push_scoped_body(node.list.get(), {&node.variable}, {node.where_clause.get(), node.projection.get()});
   }
 
+  void visit(const expr::QuantifierAll& node) { visit_quantifier(node); }
+  void visit(const expr::QuantifierAny& node) { visit_quantifier(node); }
+  void visit(const expr::QuantifierNone& node) { visit_quantifier(node); }
+  void visit(const expr::QuantifierSingle& node) { visit_quantifier(node); }
+
   template <typename Quantifier>
-    requires requires(Quantifier q) { q.predicate; }
-  void visit(const Quantifier& node) {
+  void visit_quantifier(const Quantifier& node) {
     push_scoped_body(node.list.get(), {&node.variable}, {node.predicate.get()});
   }
 
@@ -268,26 +227,43 @@ void walk_pagination(ValidationContext& context, const std::optional<Expression>
   if (limit && !check_pagination_literal(context, *limit, "LIMIT")) walk_expression(context, *limit);
 }
 
-void walk_sort_items(ValidationContext& context, const std::optional<std::vector<SortItem>>& order_by) {
+// Binds each item's projection name in `target`, with the labels or types of the variable it
+// projects as `source` holds them (so «n AS m» gives m the labels of n); a later item with the
+// same name replaces an earlier one.
+void bind_projection(VariableScope& target, const VariableScope& source,
+                     const std::vector<ReturnItem>& items) {
+  for (const ReturnItem& item : items) {
+    const std::string* name = projection_name(item);
+    if (name == nullptr) continue;
+    const VariableScope::Names* carried = nullptr;
+    if (const auto* variable = item.expression.as<expr::Variable>()) {
+      carried = source.find(variable->name);
+    }
+    target.bind_plain(*name, carried ? *carried : VariableScope::Names{});
+  }
+}
+
+// An ORDER BY sees the variables bound before its projection and the projection's names, which
+// replace old variables of the same name.
+void walk_sort_items(ValidationContext& context, const std::vector<ReturnItem>& items,
+                     const std::optional<std::vector<SortItem>>& order_by) {
   if (!order_by) return;
+  VariableScope before = context.scope;
+  bind_projection(context.scope, before, items);
   for (const SortItem& item : *order_by) walk_expression(context, item.expression);
+  context.scope = std::move(before);
 }
 
 void walk_with_projection(ValidationContext& context, const WithClause& with) {
   for (const ReturnItem& item : with.items) walk_expression(context, item.expression);
   check_duplicate_projections(context, with.items);
-  VariableScope projected;
-  for (const ReturnItem& item : with.items) {
-    const std::string* name = projection_name(item);
-    if (name == nullptr) continue;
-    const VariableScope::Names* carried = nullptr;
-    if (const auto* variable = item.expression.as<expr::Variable>()) {
-      carried = context.scope.find(variable->name);
-    }
-    projected.bind_plain(*name, carried ? *carried : VariableScope::Names{});
+  walk_sort_items(context, with.items, with.order_by);
+  // «WITH *» passes every variable on; otherwise only the projected names stay bound.
+  if (!with.items.empty()) {
+    VariableScope projected;
+    bind_projection(projected, context.scope, with.items);
+    context.scope = std::move(projected);
   }
-  context.scope = std::move(projected);
-  walk_sort_items(context, with.order_by);
   walk_pagination(context, with.skip, with.limit);
   if (with.where_clause) walk_expression(context, *with.where_clause);
 }
@@ -295,7 +271,7 @@ void walk_with_projection(ValidationContext& context, const WithClause& with) {
 void check_return(ValidationContext& context, const ReturnClause& clause) {
   for (const ReturnItem& item : clause.items) walk_expression(context, item.expression);
   check_duplicate_projections(context, clause.items);
-  walk_sort_items(context, clause.order_by);
+  walk_sort_items(context, clause.items, clause.order_by);
   walk_pagination(context, clause.skip, clause.limit);
 }
 

@@ -44,7 +44,7 @@ class CheckTest : public ::testing::TestWithParam<CheckCase> {};
 TEST_P(CheckTest, ReportsInWalkOrder) {
   const CheckCase& test = GetParam();
   ValidationResult result = validate_query(movie_schema(), test.query);
-  ASSERT_TRUE(result.syntax_errors.empty()) << result.syntax_errors[0];
+  ASSERT_TRUE(result.syntax_errors().empty()) << result.syntax_errors()[0];
   EXPECT_EQ(findings_of(result), test.findings);
 }
 
@@ -70,6 +70,9 @@ const CheckCase schema_cases[] = {
      {{"E401", "Relationship :ACTED_IN expects source label :Person, but node has label(s): :Movie"},
       {"E401", "Relationship :ACTED_IN expects target label :Movie, but node has label(s): :Person"}}},
     {"MATCH (m:Movie)<-[:ACTED_IN]-(p:Person) RETURN p", {}},
+    // An ORDER BY alias carries the labels of the variable it projects.
+    {"MATCH (p:Person) RETURN p AS q ORDER BY q.nme",
+     {{"E303", "Unknown property 'nme' on variable 'q' with label :Person, did you mean .name?"}}},
     {"MATCH (p:Person)<-[:ACTED_IN]-(m:Movie) RETURN p",
      {{"E401", "Relationship :ACTED_IN expects source label :Person, but node has label(s): :Movie"},
       {"E401", "Relationship :ACTED_IN expects target label :Movie, but node has label(s): :Person"}}},
@@ -131,6 +134,16 @@ const CheckCase expression_cases[] = {
      {{"E602", "Aggregate function not allowed in DELETE context; aggregates are only valid in RETURN, "
                "WITH, or ORDER BY"}}},
     {"MATCH (n:Person) WHERE size([x IN [1] | count(x)]) > 0 RETURN n", {}},
+    // A slice is searched as a subscript is: its object and its bounds.
+    {"MATCH (n:Person) WHERE n.name[sum(n.age)..] = [] RETURN n",
+     {{"E602", "Aggregate function not allowed in MATCH WHERE context; aggregates are only valid in "
+               "RETURN, WITH, or ORDER BY"}}},
+    {"MATCH (n:Person) WHERE collect(n)[..1] = [] RETURN n",
+     {{"E602", "Aggregate function not allowed in MATCH WHERE context; aggregates are only valid in "
+               "RETURN, WITH, or ORDER BY"}}},
+    {"MATCH (n:Person) WHERE n.name[0..count(*)] = [] RETURN n",
+     {{"E602", "Aggregate function not allowed in MATCH WHERE context; aggregates are only valid in "
+               "RETURN, WITH, or ORDER BY"}}},
     {"MATCH (n:Person) WHERE count(*) > 0 AND max(n.age) > 1 RETURN n",
      {{"E602", "Aggregate function not allowed in MATCH WHERE context; aggregates are only valid in "
                "RETURN, WITH, or ORDER BY"}}},
@@ -181,9 +194,9 @@ TEST(Checks, OrderAcrossChecksInOneMatch) {
 
 TEST(Checks, WarningsOnlyKeepTheQueryValid) {
   ValidationResult result = validate_query(movie_schema(), "MATCH (n) RETURN n");
-  EXPECT_TRUE(result.is_valid);
-  EXPECT_TRUE(result.errors.empty());
-  EXPECT_EQ(result.warnings, (std::vector<std::string>{kScan}));
+  EXPECT_TRUE(result.is_valid());
+  EXPECT_TRUE(result.errors().empty());
+  EXPECT_EQ(result.warnings(), (std::vector<std::string>{kScan}));
   EXPECT_FALSE(result.fixed_query);
 }
 

@@ -39,7 +39,7 @@ class WalkTest : public ::testing::TestWithParam<WalkCase> {};
 TEST_P(WalkTest, ReportsScopeErrorsInWalkOrder) {
   const WalkCase& test = GetParam();
   ValidationResult result = validate_query(Schema(), test.query);
-  ASSERT_TRUE(result.syntax_errors.empty()) << test.query << "\n" << result.syntax_errors[0];
+  ASSERT_TRUE(result.syntax_errors().empty()) << test.query << "\n" << result.syntax_errors()[0];
   EXPECT_EQ(scope_errors(result), test.errors) << test.query;
 }
 
@@ -47,9 +47,18 @@ const WalkCase walk_cases[] = {
     {"MATCH (n:Person) RETURN m", {unbound("m")}},
     {"MATCH (n) WHERE m.age > 1 MATCH (m) RETURN n", {}},
     {"MATCH (n)-[r]->(m) WITH n RETURN m", {unbound("m")}},
-    {"MATCH (n) WITH * RETURN n", {unbound("n")}},
-    {"MATCH (n) RETURN n.name AS name ORDER BY name", {unbound("name")}},
+    {"MATCH (n) WITH * RETURN n", {}},
+    {"MATCH (n) WITH * WHERE n.x > m RETURN n", {unbound("m")}},
+    // An ORDER BY sees the projection's names and the variables bound before it; what comes
+    // after a WITH (its WHERE, SKIP, LIMIT and the next clauses) sees the projection only.
+    {"MATCH (n) RETURN n.name AS name ORDER BY name", {}},
+    {"MATCH (p)-->(m) RETURN p.name, count(m) AS movies ORDER BY movies DESC, p.age", {}},
+    {"MATCH (n) RETURN n.x AS y ORDER BY z", {unbound("z")}},
     {"MATCH (n) WITH n.name AS name ORDER BY name RETURN name", {}},
+    {"MATCH (n) WITH n.name AS name ORDER BY n.age RETURN name, n", {unbound("n")}},
+    {"MATCH (n) WITH n.name AS name ORDER BY n.age WHERE n.x RETURN name", {unbound("n")}},
+    {"MATCH (n) WITH n.name AS name ORDER BY n.age SKIP n LIMIT n RETURN 1", {unbound("n"), unbound("n")}},
+    {"MATCH (a) RETURN a.x AS x ORDER BY x UNION MATCH (b) RETURN b.x AS x ORDER BY a", {unbound("a")}},
     {"RETURN 1 AS x, 2 AS x, 3 AS x", {duplicate("x"), duplicate("x")}},
     {"MATCH (n) RETURN n, n", {duplicate("n")}},
     {"MATCH (n) RETURN n.name, n.name", {}},
@@ -81,13 +90,13 @@ TEST(Walk, DeepOperatorChainsDoNotExhaustTheStack) {
   std::string query = "RETURN x";
   for (int i = 0; i < 100000; ++i) query += " + x";
   ValidationResult result = validate_query(Schema(), query);
-  if (!result.syntax_errors.empty()) GTEST_SKIP() << "the parser refuses a chain this long";
-  EXPECT_EQ(result.errors.size(), 100001u);
+  if (!result.syntax_errors().empty()) GTEST_SKIP() << "the parser refuses a chain this long";
+  EXPECT_EQ(result.errors().size(), 100001u);
 }
 
 TEST(Walk, SyntaxErrorsStopTheWalk) {
   ValidationResult result = validate_query(Schema(), "MATCH (n RETURN m");
-  EXPECT_FALSE(result.is_valid);
+  EXPECT_FALSE(result.is_valid());
   ASSERT_EQ(result.diagnostics.size(), 1u);
   EXPECT_EQ(result.diagnostics[0].code, DiagnosticCode::ParseError);
   EXPECT_TRUE(result.diagnostics[0].position.has_value());

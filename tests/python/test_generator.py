@@ -180,12 +180,15 @@ PARSE_SCHEMAS = [
     {"nodes": {"Bare": [], "_Tag2": ["weight_kg", "x1", "y", "z", "label_text"]},
      "relationships": {"TAGGED_BY": ("Bare", "Ghost", []), "has_tag": ("_Tag2", "Bare", ["w"])}},
     {"nodes": {"Solo": ["only"]}, "relationships": {}},
+    {"nodes": {"Order": ["end", "count", "limit"], "Match": ["set", "in"]},
+     "relationships": {"CONTAINS": ("Order", "Match", ["in"]), "RETURN": ("Match", "Order", [])}},
 ]
-# Names are written into the queries unquoted, so these schemas use plain identifiers only (a
-# label such as Single, a reserved word, could not stand unquoted in any query).
+# Names are written into the queries unquoted: plain words, reserved ones included, stand as
+# labels, types and property keys.
 
 
-@pytest.mark.parametrize("definition", PARSE_SCHEMAS, ids=["empty", "movies", "odd", "single"])
+@pytest.mark.parametrize("definition", PARSE_SCHEMAS,
+                         ids=["empty", "movies", "odd", "single", "reserved"])
 def test_generated_queries_parse(definition):
     schema = Schema(definition.get("nodes", {}), definition.get("relationships", {}))
     labels = set(schema.node_labels()) | {"Node"}

@@ -8,6 +8,7 @@ import time
 
 import pytest
 
+import _qarvex
 from _qarvex import Qarvex, Schema, ValidationDiagnostic, ValidationResult
 
 
@@ -228,3 +229,59 @@ def test_to_json_with_a_suggestion(validator):
     [diagnostic] = result.diagnostics
     assert repr(diagnostic) == ("ValidationDiagnostic(code='E201', severity='error', message='Unknown "
                                 "node label: :Persn, did you mean :Person?', suggestion=':Person')")
+
+
+# Standard Cypher that runs on the database: none of these may draw a syntax or scope error.
+ACCEPTED = [
+    "MATCH (p:Person)-[:ACTED_IN]->(m) RETURN p.name, count(m) AS movies ORDER BY movies DESC",
+    "MATCH (p:Person) WITH p.name AS name ORDER BY p.born RETURN name",
+    "MATCH (p:Person) WITH * RETURN p",
+    "MATCH (p:Person)-[:ACTED_IN]->(m) RETURN collect(m.title)[0..5], [1, 2, 3][1..]",
+    "MATCH (m:Movie) WHERE m.released > 1E3 AND m.released < 5e+7 RETURN m",
+    "MATCH (p:Person) WHERE p.name = 'it\\'s' OR p.name = \"a\\\"b\" OR p.name = '\\\\' RETURN p",
+]
+
+
+@pytest.mark.parametrize("query", ACCEPTED)
+def test_standard_cypher_draws_no_syntax_or_scope_error(validator, query):
+    result = validator.validate(query)
+    assert result.is_valid, result.errors
+
+
+# Near misses of the same rules still fail, in the way the database fails them.
+@pytest.mark.parametrize("query, code", [
+    ("RETURN 1exp", "E101"),
+    ("RETURN 1e+", "E101"),
+    ("MATCH (p:Person) WHERE p.name = 'C:\\' RETURN p", "E101"),
+    ("MATCH (p:Person) RETURN count(p) AS count", "E101"),
+    ("MATCH (end:Person) RETURN end", "E101"),
+    ("MATCH (p:Person) WITH p.name AS name WHERE p.born > 1 RETURN name", "E501"),
+    ("MATCH (p:Person) WITH p.name AS name ORDER BY name RETURN p", "E501"),
+])
+def test_near_misses_still_fail(validator, query, code):
+    assert [d.code for d in validator.validate(query).diagnostics if d.severity == "error"] == [code]
+
+
+def test_an_escaped_quote_keeps_the_string_going_as_the_database_reads_it(validator):
+    # For the database, what follows the string is a real clause, not a comment.
+    query = "MATCH (n) WHERE n.name = 'x\\' RETURN n //' CREATE (:Secret) DETACH DELETE q"
+    assert _qarvex.parse_query(query).labels_used == ["Secret"]
+    assert [d.code for d in validator.validate(query).diagnostics] == ["E201", "E501"]
+
+
+def test_reserved_words_stand_as_schema_names():
+    schema = _qarvex.Schema({"Order": ["end", "count"]}, {"CONTAINS": ("Order", "Order", ["in"])})
+    validator = _qarvex.Qarvex(schema)
+    query = "MATCH (o:Order {end: 1})-[c:CONTAINS]->(:Order) WHERE c.in > 0 RETURN o.count"
+    assert validator.validate(query).is_valid
+    info = _qarvex.parse_query(query)
+    assert (info.labels_used, info.rel_types_used, info.properties_used) == (
+        ["Order"], ["CONTAINS"], ["count", "end", "in"])
+    fixed = validator.validate("MATCH (o:Order)-[:CONTAIN]->(:Ordr) RETURN o.cont").fixed_query
+    assert fixed == "MATCH (o:Order)-[:CONTAINS]->(:Order) RETURN o.count"
+    assert _qarvex.parse_query(fixed).is_valid
+
+
+def test_json_reader_expects_a_value_after_a_colon():
+    with pytest.raises(ValueError, match="EOF while parsing a value at line 1 column 10"):
+        _qarvex.Schema.from_json('{"nodes":')

@@ -6,13 +6,19 @@
 
 #include "parser/ast.hpp"
 #include "parser/module_error.hpp"
+#include "parser/name_sites.hpp"
 #include "parser/parse.hpp"
 #include "parser/parse_tree.hpp"
 
 namespace qarvex {
 
 using StatementResult = std::variant<Query, ModuleError>;
-using ValidationParse = std::variant<Query, ParseErrorInfo>;
+// A query that parsed, with the places where it writes schema names.
+struct ParsedQuery {
+  Query query;
+  std::vector<NameSite> name_sites;
+};
+using ValidationParse = std::variant<ParsedQuery, ParseErrorInfo>;
 
 // For parse_query: a syntax error or a build failure comes back as a Parse module error (a
 // syntax error's message is the six-line report, without position).

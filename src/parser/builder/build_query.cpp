@@ -467,13 +467,14 @@ ValidationParse parse_for_validation(std::string_view text) {
   if (const auto* failure = std::get_if<ParseFailure>(&outcome)) {
     return syntax_error_info(text, *failure);
   }
-  std::optional<ParseNode> root = std::get<ParseTree>(outcome).first_root();
+  const ParseTree& tree = std::get<ParseTree>(outcome);
+  std::optional<ParseNode> root = tree.first_root();
   if (!root) return ParseErrorInfo{"No parse result", std::nullopt};
   StatementResult built = build_query(*root);
   if (auto* error = std::get_if<ModuleError>(&built)) {
     return ParseErrorInfo{error->text(), std::nullopt};
   }
-  return std::move(std::get<Query>(built));
+  return ParsedQuery{std::move(std::get<Query>(built)), name_sites(tree)};
 }
 
 }  // namespace qarvex

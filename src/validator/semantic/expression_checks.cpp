@@ -2,6 +2,7 @@
 #include <string>
 #include <vector>
 
+#include "parser/expression_children.hpp"
 #include "validator/semantic/checks.hpp"
 #include "validator/semantic/functions.hpp"
 
@@ -13,35 +14,23 @@ bool is_aggregate_call(const expr::FunctionCall& call) {
   return function != nullptr && function->aggregate;
 }
 
-// The children that contains_aggregate looks into; constructs that bind their own variables
-// or hold patterns and subqueries are not searched.
-template <typename Node>
-void push_searched_children(const Node& node, std::vector<const Expression*>& pending) {
-  if constexpr (requires { node.left; node.right; }) {
-    pending.push_back(node.left.get());
-    pending.push_back(node.right.get());
-  } else if constexpr (requires { node.operand; }) {
-    pending.push_back(node.operand.get());
-  } else if constexpr (std::is_same_v<Node, expr::List>) {
-    for (const Box<Expression>& item : node.items) pending.push_back(item.get());
-  } else if constexpr (std::is_same_v<Node, expr::Map>) {
-    for (const PropertyEntry& entry : node.map.entries) pending.push_back(entry.value.get());
-  } else if constexpr (std::is_same_v<Node, expr::PropertyLookup>) {
-    pending.push_back(node.object.get());
-  } else if constexpr (std::is_same_v<Node, expr::Subscript>) {
-    pending.push_back(node.object.get());
-    pending.push_back(node.index.get());
-  } else if constexpr (std::is_same_v<Node, expr::FunctionCall>) {
-    for (const Box<Expression>& argument : node.arguments) pending.push_back(argument.get());
-  } else if constexpr (std::is_same_v<Node, expr::Case>) {
-    pending.push_back(node.subject.get());
-    for (const CaseAlternative& alternative : node.alternatives) {
-      pending.push_back(alternative.when.get());
-      pending.push_back(alternative.then.get());
-    }
-    pending.push_back(node.default_value.get());
-  }
+// contains_aggregate searches the children of plain kinds; the kinds that bind their own
+// variables or hold patterns and subqueries are not looked into.
+template <PlainExpression Kind>
+void push_searched_children(const Kind& node, std::vector<const Expression*>& pending) {
+  for_each_child_expression(node, [&](const Expression& child) { pending.push_back(&child); });
 }
+void push_searched_children(const expr::ListComprehension&, std::vector<const Expression*>&) {}
+void push_searched_children(const expr::QuantifierAll&, std::vector<const Expression*>&) {}
+void push_searched_children(const expr::QuantifierAny&, std::vector<const Expression*>&) {}
+void push_searched_children(const expr::QuantifierNone&, std::vector<const Expression*>&) {}
+void push_searched_children(const expr::QuantifierSingle&, std::vector<const Expression*>&) {}
+void push_searched_children(const expr::Reduce&, std::vector<const Expression*>&) {}
+void push_searched_children(const expr::ShortestPath&, std::vector<const Expression*>&) {}
+void push_searched_children(const expr::PatternComprehension&, std::vector<const Expression*>&) {}
+void push_searched_children(const expr::Exists&, std::vector<const Expression*>&) {}
+void push_searched_children(const expr::CountSubquery&, std::vector<const Expression*>&) {}
+void push_searched_children(const expr::CollectSubquery&, std::vector<const Expression*>&) {}
 
 }  // namespace
 

@@ -375,8 +375,8 @@ TEST(ParseEntries, SyntaxErrors) {
 TEST(ParseEntries, ValidQueryGivesTheSameTreeThroughBoth) {
   const std::string text = "MATCH (a)-[:R]->(b) WHERE a.x > 1 RETURN b.y AS y";
   ValidationParse validation = parse_for_validation(text);
-  ASSERT_TRUE(std::holds_alternative<Query>(validation));
-  EXPECT_TRUE(std::get<Query>(validation) == build_ok(text));
+  ASSERT_TRUE(std::holds_alternative<ParsedQuery>(validation));
+  EXPECT_TRUE(std::get<ParsedQuery>(validation).query == build_ok(text));
 }
 
 }  // namespace

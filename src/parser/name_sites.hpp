@@ -1,0 +1,25 @@
+// Where a query writes the names of its schema: every node label, relationship type and
+// property key, as the parse tree holds them. The corrected query puts names right at exactly
+// these places, so a string, a comment or a variable of the same spelling is never touched.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "parser/parse_tree.hpp"
+
+namespace qarvex {
+
+enum class NameKind : std::uint8_t { NodeLabel, RelationshipType, PropertyKey };
+
+struct NameSite {
+  NameKind kind;
+  std::uint32_t begin;  // the name's bytes in the text, backticks included
+  std::uint32_t end;
+};
+
+// In source order: labels of node patterns and of SET and REMOVE items, types of relationship
+// patterns, keys of property lookups and of map literals.
+std::vector<NameSite> name_sites(const ParseTree& tree);
+
+}  // namespace qarvex
