@@ -9,16 +9,15 @@ import gc
 import os
 import re
 import sys
-import threading
-from queue import SimpleQueue
 from collections.abc import Sequence
 from pathlib import Path
 from typing import IO, Any, NamedTuple, cast
 
-from _qarvex import CypherGenerator, Qarvex, Schema, ValidationResult
+from _qarvex import CypherGenerator, Qarvex, Schema
 
 from . import __version__
 from ._inputs import Chunk, InputError, InputFormat, decode, expand, read_chunks
+from ._pipeline import Batch, Validation
 from ._report import FORMATS, JsonReport, OutputFormat, Report, SarifReport, TextReport
 
 PROG = "qarvex"
@@ -91,59 +90,6 @@ class Progress:
     def finish(self) -> None:
         self._stream.write("\r\x1b[K")
         self._stream.flush()
-
-
-class Batch:
-    """The results of one validate_batch call made by a ``Validation`` thread."""
-
-    def __init__(self, texts: list[str]) -> None:
-        self.texts = texts
-        self._done = threading.Event()
-        self._results: list[ValidationResult] = []
-        self._error: BaseException | None = None
-
-    def finish(self, results: list[ValidationResult] | None, error: BaseException | None) -> None:
-        self._results = results or []
-        self._error = error
-        self._done.set()
-
-    def results(self) -> list[ValidationResult]:
-        """The results, once there: the call's exception is raised here."""
-        self._done.wait()
-        if self._error is not None:
-            raise self._error
-        return self._results
-
-
-class Validation:
-    """One thread that validates the batches given to ``submit``, in order, until ``close``
-    (which, to cancel, drops the batches not yet started)."""
-
-    def __init__(self, validator: Qarvex) -> None:
-        self._validator = validator
-        self._inbox: SimpleQueue[Batch | None] = SimpleQueue()
-        self._cancelled = False
-        self._thread = threading.Thread(target=self._run, name="qarvex-validate", daemon=True)
-        self._thread.start()
-
-    def submit(self, texts: list[str]) -> Batch:
-        batch = Batch(texts)
-        self._inbox.put(batch)
-        return batch
-
-    def close(self, cancel: bool = False) -> None:
-        self._cancelled = cancel
-        self._inbox.put(None)
-
-    def _run(self) -> None:
-        while (batch := self._inbox.get()) is not None:
-            if self._cancelled:
-                batch.finish(None, None)
-                continue
-            try:
-                batch.finish(self._validator.validate_batch(batch.texts), None)
-            except BaseException as error:  # handed to the reader of the batch
-                batch.finish(None, error)
 
 
 # --- qarvex check --------------------------------------------------------------------------
