@@ -153,15 +153,6 @@ def read_chunks(files: list[str], field: str, stdin_format: InputFormat,
     yield from flush()
 
 
-def read_queries(paths: list[str], field: str, stdin_format: InputFormat,
-                 stdin: BinaryIO | None = None) -> tuple[list[Query], int]:
-    """Every query of the inputs in order, and the number of inputs read."""
-    files = expand(paths)
-    queries = [chunk.query(i) for chunk in read_chunks(files, field, stdin_format, stdin)
-               for i in range(len(chunk))]
-    return queries, len(files)
-
-
 def decode(name: str, data: bytes) -> str:
     """The UTF-8 text of an input (a leading byte-order mark dropped)."""
     try:
