@@ -5,6 +5,7 @@ the command's output goes to /dev/null. Two files hold them: one line {"query": 
 and the corpus records themselves (ten more fields a line, four times the text to decode)."""
 import json
 import os
+import resource
 import statistics
 import subprocess
 import sys
@@ -13,12 +14,11 @@ import time
 from pathlib import Path
 
 from _qarvex import Qarvex, Schema
-from validator import best_of
 
 CORPUS = Path(__file__).resolve().parents[1].parent / "shared" / "corpus"
 DATABASE = "companies"
 COUNT = 100_000
-ROUNDS = 7
+ROUNDS = 9
 PACKAGE = Path(__file__).resolve().parents[1] / "python"
 
 
@@ -58,24 +58,41 @@ def main():
                 runs[f"--format {output}, {COUNT} {name} ({data.stat().st_size / 1e6:.0f} MB)"] \
                     = command
         # Rounds alternate the in-process call and every command, so that a change in the
-        # machine's load reaches both sides of each ratio alike.
+        # machine's load reaches both sides of each ratio alike. Processor time (user and
+        # system, all threads) is counted beside the elapsed time.
         in_process = []
         seconds = {label: [] for label in runs}
         ratios = {label: [] for label in runs}
         for _ in range(ROUNDS):
-            in_process.append(best_of(1, lambda: validator.validate_batch(queries)))
+            in_process.append(timed(resource.RUSAGE_SELF, lambda: validator.validate_batch(queries)))
             for label, command in runs.items():
-                taken = best_of(1, lambda: subprocess.run(
+                taken = timed(resource.RUSAGE_CHILDREN, lambda: subprocess.run(
                     command, env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
                 seconds[label].append(taken)
-                ratios[label].append(taken / in_process[-1])
+                ratios[label].append(taken[0] / in_process[-1][0])
     processors = len(os.sched_getaffinity(0))
     print(f"validate_batch({COUNT}) in-process on {processors} logical processor(s): "
-          f"best {min(in_process):.3f} s, median {statistics.median(in_process):.3f} s")
+          f"{summary(in_process)}")
     for label in runs:
-        print(f"qarvex check {label}: best {min(seconds[label]):.3f} s, "
-              f"median {statistics.median(seconds[label]):.3f} s; "
+        print(f"qarvex check {label}: {summary(seconds[label])}; "
               f"median ratio {statistics.median(ratios[label]):.2f}x")
+
+
+def timed(who, action):
+    """The elapsed and the processor seconds of one call of action."""
+    before = resource.getrusage(who)
+    started = time.perf_counter()
+    action()
+    elapsed = time.perf_counter() - started
+    after = resource.getrusage(who)
+    return elapsed, (after.ru_utime - before.ru_utime) + (after.ru_stime - before.ru_stime)
+
+
+def summary(runs):
+    elapsed = [run[0] for run in runs]
+    processor = [run[1] for run in runs]
+    return (f"best {min(elapsed):.3f} s, median {statistics.median(elapsed):.3f} s elapsed, "
+            f"median {statistics.median(processor):.2f} s processor")
 
 
 if __name__ == "__main__":
