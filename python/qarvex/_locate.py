@@ -69,7 +69,7 @@ _RULES: dict[str, tuple[str, tuple[Finder, ...]]] = {
     "E501": (r"^Variable '(.*?)' is not bound", (_variable,)),
     "E502": (r"^Duplicate projection name '(.*?)' in", (_text,)),
     "E601": (rf"^{_FUNCTION}", (_function,)),
-    "E602": (r"not allowed in (\w+) context", (_keyword,)),
+    "E602": (r"not allowed in (?:\w+ )*(\w+) context", (_keyword,)),
     "E603": (rf"^{_FUNCTION}", (_function,)),
     "E611": (r"^(\w+) expression", (_keyword,)),
     "E612": (r"^(\w+) expression", (_keyword,)),

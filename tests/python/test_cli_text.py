@@ -63,6 +63,14 @@ PLACES = [
     ("MATCH (p:Person) RETURN p.nme", "E303", "nme"),
     ("MATCH (p:Person) WITH p AS x RETURN 'q', q.name", "E501", "q.name"),
     ("MATCH (p:`Persn`) RETURN p", "E201", "`Persn`"),
+    ("MATCH (p:Person) SET p:Actr RETURN p", "E202", "Actr RETURN"),
+    ("MATCH (p:Person)-[r:ACTED_IN]->(m:Movie) RETURN r.rols", "E304", "rols"),
+    ("MATCH (p:Person) RETURN p.name AS x, p.name AS x", "E502", "x"),
+    ("MATCH (p:Person) WHERE count(p) > 1 RETURN p", "E602", "WHERE"),
+    ("MATCH (p:Person) RETURN size(p.name, 2)", "E603", "size("),
+    ("MATCH (p:Person) RETURN p LIMIT 'x'", "E611", "LIMIT 'x'"),
+    ("MATCH (p:Person) RETURN foo.bar(p)", "W103", "foo.bar(p)"),
+    ("MATCH (p:Person)-[:ACTED_IN*]->(m:Movie) RETURN p", "W202", "*]"),
 ]
 
 
@@ -72,6 +80,8 @@ def test_a_diagnostic_points_at_the_name_it_is_about(query, code, at):
     assert diagnostic.code == code
     offset = Locator(query).offset(diagnostic.code, diagnostic.message)
     assert query[offset:].startswith(at), (query, offset, diagnostic.message)
+    if code == "E502":
+        assert offset == len(query) - 1  # the second of the two
 
 
 def test_a_diagnostic_without_a_findable_name_points_at_the_first_token():
