@@ -137,19 +137,30 @@ class JsonReport:
     def __init__(self, out: IO[str], fix: bool) -> None:
         self._out = out
         self._fix = fix
+        self._paths: dict[str, str] = {}
+        # Every result without a finding has the same dictionary form: encoded once.
+        self._clean: str | None = None
 
     def add(self, chunk: Chunk, results: list[ValidationResult]) -> None:
+        encode = _ENCODER.encode
+        lines = []
         for number, result in enumerate(results):
-            self._add(chunk.query(number), result)
-
-    def _add(self, query: Query, result: ValidationResult) -> None:
-        record: dict[str, object] = {
-            "path": query.source.path, "line": query.line, "column": query.column,
-            "query": query.text, "result": result.to_dict(),
-        }
-        if self._fix:
-            record["fixed_query"] = result.fixed_query
-        self._out.write(_ENCODER.encode(record) + "\n")
+            query = chunk.query(number)
+            path = self._paths.get(query.source.path)
+            if path is None:
+                path = self._paths[query.source.path] = encode(query.source.path)
+            if result and not result.warnings and result.fixed_query is None:
+                if self._clean is None:
+                    self._clean = encode(result.to_dict())
+                result_text = self._clean
+            else:
+                result_text = encode(result.to_dict())
+            line = (f'{{"path":{path},"line":{query.line},"column":{query.column},'
+                    f'"query":{encode(query.text)},"result":{result_text}')
+            if self._fix:
+                line += f',"fixed_query":{encode(result.fixed_query)}'
+            lines.append(line + "}\n")
+        self._out.write("".join(lines))
 
     def close(self, files: int) -> None:
         self._out.flush()
