@@ -22,9 +22,14 @@ _QueryType = Literal[
     "distinct_return", "order_by", "unwind",
 ]
 
+# One endpoint entry of a relationship type: (source label, target label, property keys).
+_Endpoint = tuple[str, str, list[str]]
+# A relationship type: one entry, or a list of entries for a type between several label pairs.
+_Relationship = _Endpoint | list[_Endpoint]
+
 class _SchemaDict(TypedDict):
     nodes: dict[str, list[str]]
-    relationships: dict[str, tuple[str, str, list[str]]]
+    relationships: dict[str, _Relationship]
 
 class _DiagnosticDict(TypedDict):
     code: str
@@ -54,7 +59,7 @@ class Schema:
     def __new__(
         cls,
         nodes: dict[str, list[str]],
-        relationships: dict[str, tuple[str, str, list[str]]],
+        relationships: dict[str, _Relationship],
     ) -> Schema: ...
     @staticmethod
     def from_dict(d: _SchemaDict | dict[str, Any]) -> Schema:
@@ -91,6 +96,8 @@ class Schema:
         """Return the list of properties declared for a relationship type."""
     def rel_endpoints(self, rel_type: str) -> tuple[str, str] | None:
         """Return `(src_label, tgt_label)` for a relationship type, or None if unknown."""
+    def rel_endpoint_pairs(self, rel_type: str) -> list[tuple[str, str]]:
+        """Return the list of `(src_label, tgt_label)` pairs declared for a relationship type, in order; an empty list if unknown."""
     def to_dict(self) -> _SchemaDict:
         """Export the schema as a plain Python dict compatible with the Schema constructor."""
     def to_json(self) -> str:
@@ -111,8 +118,8 @@ class Schema:
         * Node labels and relationship types from both schemas are combined.
         * When a label/type exists in both, the property sets are merged
           (union), so no declared property is lost.
-        * The *other* schema's endpoint labels take precedence for
-          relationship types that appear in both schemas.
+        * When a relationship type exists in both, its endpoint pairs are
+          united: the pairs of *self* first, then the new pairs of *other*.
 
         Example::
 

@@ -21,8 +21,9 @@ def check(value: object, kind: type | tuple[type, ...]) -> None:
 
 
 def schema_surface() -> Schema:
-    schema = Schema({"Person": ["name", "born"], "Movie": ["title"]},
-                    {"ACTED_IN": ("Person", "Movie", ["roles"])})
+    schema = Schema({"Person": ["name", "born"], "Movie": ["title"], "Book": []},
+                    {"ACTED_IN": ("Person", "Movie", ["roles"]),
+                     "LIKES": [("Person", "Movie", []), ("Person", "Book", ["stars"])]})
     check(assert_type(schema.node_labels(), list[str]), list)
     check(assert_type(schema.rel_types(), list[str]), list)
     check(assert_type(schema.has_node_label("Person"), bool), bool)
@@ -32,9 +33,13 @@ def schema_surface() -> Schema:
     endpoints = assert_type(schema.rel_endpoints("ACTED_IN"), tuple[str, str] | None)
     assert endpoints == ("Person", "Movie")
     assert schema.rel_endpoints("NOPE") is None
+    pairs = assert_type(schema.rel_endpoint_pairs("LIKES"), list[tuple[str, str]])
+    assert pairs == [("Person", "Movie"), ("Person", "Book")]
     as_dict = schema.to_dict()
     check(assert_type(as_dict["nodes"], dict[str, list[str]]), dict)
-    check(assert_type(as_dict["relationships"], dict[str, tuple[str, str, list[str]]]), dict)
+    check(assert_type(as_dict["relationships"],
+                      dict[str, tuple[str, str, list[str]] | list[tuple[str, str, list[str]]]]),
+          dict)
     check(assert_type(Schema(**as_dict), Schema), Schema)
     check(assert_type(Schema.from_dict(as_dict), Schema), Schema)
     check(assert_type(Schema.from_json(assert_type(schema.to_json(), str)), Schema), Schema)
