@@ -62,7 +62,7 @@ std::array<PyType_Slot, sizeof...(Slots) + 2> class_slots(Slots... own) {
   return {{slot(Py_tp_dealloc, &dealloc_instance<Value>), own..., {0, nullptr}}};
 }
 
-// The spec of a class holding a Value; `slots` must live as long as the class.
+// The PyType_Spec of a class holding a Value; `slots` must live as long as the class.
 template <typename Value, std::size_t count>
 PyType_Spec class_spec(const char* name, unsigned long flags,
                        std::array<PyType_Slot, count>& slots) {
