@@ -24,6 +24,10 @@ std::size_t char_length(std::string_view rest) {
   return length;
 }
 
+void State::open_node(RuleId rule, std::size_t start) {
+  nodes_.push_back({rule, static_cast<std::uint32_t>(start), 0, 0});
+}
+
 // Once a limit is reached every later rule fails at once, so the parse unwinds quickly and
 // reports the limit instead of a grammar failure.
 bool State::stop_at_limit() {

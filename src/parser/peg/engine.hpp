@@ -107,6 +107,9 @@ class State {
 
  private:
   bool stop_at_limit();
+  // Appends an open node. Out of line, so that the list's growth path is not copied into every
+  // rule wrapper that inlines run_rule (smaller and measurably no slower).
+  void open_node(RuleId rule, std::size_t start);
   template <typename Def>
   bool run_body();
   void track(RuleId rule, std::size_t pos, std::size_t restore_mark);
@@ -380,7 +383,7 @@ bool State::run_rule() {
     auto node = static_cast<std::uint32_t>(nodes_.size());
     if (record) {
       if (node >= limits_.max_nodes) [[unlikely]] return stop_at_limit();
-      nodes_.push_back({Def::id, static_cast<std::uint32_t>(start), 0, 0});
+      open_node(Def::id, start);
     }
     if (run_body<Def>()) {
       if (record) {
