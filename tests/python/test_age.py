@@ -37,12 +37,8 @@ MIXED_SCHEMA = {
 }
 
 
-def fill(connection, graph, cypher):
-    run_cypher(connection, graph, cypher)
-
-
 def test_a_graph_gives_its_labels_pairs_and_keys(age_connection, age_graph):
-    fill(age_connection, age_graph, MIXED)
+    run_cypher(age_connection, age_graph, MIXED)
     schema = schema_from_age(age_connection, age_graph)
     assert schema.to_dict() == MIXED_SCHEMA
     assert Schema.from_json(schema.to_json()).to_dict() == MIXED_SCHEMA
@@ -66,8 +62,8 @@ def test_declared_labels_without_data(age_server, age_connection, age_graph):
 
 
 def test_the_sample_bounds_the_nodes_and_relationships_read(age_connection, age_graph):
-    fill(age_connection, age_graph, "CREATE (:Item {a: 1}), (:Item {b: 1}), (:Item {c: 1}), "
-                                    "(:Item)-[:NEXT]->(:Tag), (:Item)-[:NEXT]->(:Item)")
+    run_cypher(age_connection, age_graph, "CREATE (:Item {a: 1}), (:Item {b: 1}), "
+               "(:Item {c: 1}), (:Item)-[:NEXT]->(:Tag), (:Item)-[:NEXT]->(:Item)")
     keys = {sample: schema_from_age(age_connection, age_graph, sample=sample).node_properties(
         "Item") for sample in (1, 2, None)}
     assert keys[None] == ["a", "b", "c"]
@@ -101,7 +97,7 @@ def test_bad_arguments_raise_value_error(age_connection, age_graph, graph, sampl
 
 
 def test_run_cypher_passes_parameters_and_returns_every_column(age_connection, age_graph):
-    fill(age_connection, age_graph, "CREATE (:P {name: 'Ann', n: 7}), (:P {name: 'Ben', n: 2})")
+    run_cypher(age_connection, age_graph, "CREATE (:P {name: 'Ann', n: 7}), (:P {name: 'Ben', n: 2})")
     rows = run_cypher(age_connection, age_graph,
                       "MATCH (p:P) WHERE p.n % 5 = $rest RETURN p.name, p.n + 1, '$q0$'",
                       {"rest": 2})
@@ -111,7 +107,7 @@ def test_run_cypher_passes_parameters_and_returns_every_column(age_connection, a
 
 def test_the_command_line_prints_the_graph_schema(age_server, age_connection, age_graph,
                                                  capsys):
-    fill(age_connection, age_graph, MIXED)
+    run_cypher(age_connection, age_graph, MIXED)
     command = ["schema", "import", "--from", "age", "--dsn", age_server.dsn, "--graph"]
     assert cli.main([*command, age_graph, "--sample", "all"]) == 0
     out, err = capsys.readouterr()
