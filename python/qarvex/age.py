@@ -15,6 +15,7 @@ from typing import Any
 
 import psycopg
 from psycopg import sql
+from psycopg.rows import TupleRow, tuple_row
 
 from _qarvex import Schema
 
@@ -57,7 +58,7 @@ def schema_from_age(connection: psycopg.Connection[Any], graph: str, *,
 
 
 def run_cypher(connection: psycopg.Connection[Any], graph: str, query: str,
-               parameters: Mapping[str, object] | None = None) -> list[tuple[Any, ...]]:
+               parameters: Mapping[str, object] | None = None) -> list[TupleRow]:
     """Runs one Cypher query on the AGE graph ``graph`` and gives its rows: one text of AGE's
     ``agtype`` for each returned column.
 
@@ -66,30 +67,30 @@ def run_cypher(connection: psycopg.Connection[Any], graph: str, query: str,
     ``parameters`` are the values of the query's ``$name`` parameters (a JSON-encodable
     mapping). The column list AGE asks for is counted from the query's last RETURN."""
     statement = _cypher_call(graph, query, returned_columns(query), with_parameters=True)
-    with connection.transaction(), connection.cursor() as cursor:
+    with connection.transaction(), connection.cursor(row_factory=tuple_row) as cursor:
         _use_age(cursor)
         cursor.execute(statement, [json.dumps(dict(parameters or {}))])
         return cursor.fetchall()
 
 
 @contextmanager
-def _read_only(connection: psycopg.Connection[Any]) -> Iterator[psycopg.Cursor[Any]]:
+def _read_only(connection: psycopg.Connection[Any]) -> Iterator[psycopg.Cursor[TupleRow]]:
     if connection.info.transaction_status != psycopg.pq.TransactionStatus.IDLE:
         raise ValueError("the connection has a transaction in progress; the schema is read "
                          "in a read-only transaction of its own")
-    with connection.transaction(), connection.cursor() as cursor:
+    with connection.transaction(), connection.cursor(row_factory=tuple_row) as cursor:
         cursor.execute("SET TRANSACTION READ ONLY")
         _use_age(cursor)
         yield cursor
 
 
-def _use_age(cursor: psycopg.Cursor[Any]) -> None:
+def _use_age(cursor: psycopg.Cursor[TupleRow]) -> None:
     cursor.execute("LOAD 'age'")
     cursor.execute("SELECT set_config('search_path', "
                    "'ag_catalog, ' || current_setting('search_path'), true)")
 
 
-def _labels(cursor: psycopg.Cursor[Any], graph: str) -> list[tuple[str, str]]:
+def _labels(cursor: psycopg.Cursor[TupleRow], graph: str) -> list[tuple[str, str]]:
     found = cursor.execute(_GRAPH_ID, [graph]).fetchone()
     if found is None:
         raise ValueError(f"no AGE graph named {graph!r}")
@@ -97,14 +98,14 @@ def _labels(cursor: psycopg.Cursor[Any], graph: str) -> list[tuple[str, str]]:
             in cursor.execute(_LABELS, [found[0], list(_DEFAULT_LABELS)]).fetchall()]
 
 
-def _node_keys(cursor: psycopg.Cursor[Any], graph: str, label: str,
+def _node_keys(cursor: psycopg.Cursor[TupleRow], graph: str, label: str,
                sample: int | None) -> list[str]:
     query = (f"MATCH (n:{_quoted(label)}) WITH n{_limit(sample)} "
              "UNWIND keys(n) AS key RETURN DISTINCT key")
     return [json.loads(key) for (key,) in _rows(cursor, graph, query, 1)]
 
 
-def _endpoint_pairs(cursor: psycopg.Cursor[Any], graph: str, rel_type: str,
+def _endpoint_pairs(cursor: psycopg.Cursor[TupleRow], graph: str, rel_type: str,
                     sample: int | None) -> list[tuple[str, str, set[str]]]:
     query = (f"MATCH (a)-[r:{_quoted(rel_type)}]->(b) WITH a, r, b{_limit(sample)} "
              "RETURN DISTINCT label(a), label(b), keys(r)")
@@ -116,8 +117,8 @@ def _endpoint_pairs(cursor: psycopg.Cursor[Any], graph: str, rel_type: str,
     return [(source, target, keys) for (source, target), keys in sorted(pairs.items())]
 
 
-def _rows(cursor: psycopg.Cursor[Any], graph: str, query: str,
-          columns: int) -> list[tuple[Any, ...]]:
+def _rows(cursor: psycopg.Cursor[TupleRow], graph: str, query: str,
+          columns: int) -> list[TupleRow]:
     return cursor.execute(_cypher_call(graph, query, columns, with_parameters=False)).fetchall()
 
 

@@ -74,13 +74,15 @@ def test_the_sample_bounds_the_nodes_and_relationships_read(age_connection, age_
 
 
 def test_the_import_leaves_the_session_as_it_was(age_server, age_graph):
-    with psycopg.connect(age_server.dsn) as connection:  # not autocommit
+    # Not in autocommit mode, and with rows as dicts.
+    with psycopg.connect(age_server.dsn, row_factory=psycopg.rows.dict_row) as connection:
         path = connection.execute("SHOW search_path").fetchone()
         connection.rollback()
         schema_from_age(connection, age_graph)
         assert connection.info.transaction_status == psycopg.pq.TransactionStatus.IDLE
         assert connection.execute("SHOW search_path").fetchone() == path
-        assert connection.execute("SHOW transaction_read_only").fetchone() == ("off",)
+        assert connection.execute("SHOW transaction_read_only").fetchone() == {
+            "transaction_read_only": "off"}
         with pytest.raises(ValueError, match="transaction in progress"):
             schema_from_age(connection, age_graph)
 
