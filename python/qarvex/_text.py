@@ -1,8 +1,8 @@
 """Cypher text outside the parser: statements split on top-level semicolons, the position of a
-statement's first token, and a mask of the code (strings and comments blanked) in which names
-can be searched.
+statement's first token, a mask of the code (strings and comments blanked) in which names can
+be searched, and the number of columns a query returns.
 
-One scanner serves all three. It knows four kinds of region besides code: a string in single or
+One scanner serves them all. It knows four kinds of region besides code: a string in single or
 double quotes (a backslash takes the next character with it, so only an unescaped quote of the
 same kind ends it), a name in backticks (a doubled backtick stays inside it), a line comment
 (``//`` to the end of the line) and a block comment (``/*`` to ``*/``). A region left open at the
@@ -91,10 +91,14 @@ def split_statements(text: str) -> list[Statement]:
 def code_mask(text: str) -> str:
     """``text`` with the contents of strings and comments replaced by spaces, so that a search
     for a name finds only code; backtick names are kept, offsets do not move."""
+    return _mask(text, ("'", '"', "//", "/*"))
+
+
+def _mask(text: str, kinds: tuple[str, ...]) -> str:
     parts: list[str] = []
     position = 0
     for kind, start, end in scan(text):
-        if kind in ("'", '"', "//", "/*"):
+        if kind in kinds:
             parts.append(text[position:start])
             parts.append(" " * (end - start))
             position = end
@@ -125,3 +129,35 @@ class LineIndex:
         """The offset of a 1-based line and column."""
         return self._starts[line - 1] + column - 1
 
+
+# The tokens that delimit the items of a RETURN in a text whose strings, comments and backtick
+# names are blanked; a keyword after "." or "$" is a property key or a parameter.
+_RETURN_TOKENS = re.compile(
+    r"[()\[\]{},]|(?<![.$])\b(?:RETURN|ORDER\s+BY|SKIP|LIMIT)\b", re.IGNORECASE)
+_STAR = re.compile(r"\s*(?:DISTINCT\s+)?\*", re.IGNORECASE)
+
+
+def returned_columns(text: str) -> int:
+    """How many columns a query returns: the items of its last RETURN outside brackets, or 1
+    when it has none (a database that asks for the column list still wants one then).
+    ``RETURN *`` raises ``ValueError``: its columns are the variables in scope."""
+    masked = _mask(text, ("'", '"', "`", "//", "/*"))
+    depth = columns = 0
+    counting = False
+    for token in _RETURN_TOKENS.finditer(masked):
+        word = token.group().upper()
+        if word in ("(", "[", "{"):
+            depth += 1
+        elif word in (")", "]", "}"):
+            depth -= 1
+        elif depth > 0:
+            continue
+        elif word == "RETURN":
+            if _STAR.match(masked, token.end()):
+                raise ValueError("RETURN * returns the variables in scope, which are not counted")
+            columns, counting = 1, True
+        elif word == ",":
+            columns += counting
+        else:
+            counting = False
+    return max(columns, 1)

@@ -1,21 +1,24 @@
-"""The ``qarvex`` command: checks Cypher files against a schema, renders and checks schema
-files, and generates queries. Built on ``argparse``; every command returns its exit status
+"""The ``qarvex`` command: checks Cypher files against a schema, renders, checks and imports
+schema files, and generates queries. Built on ``argparse``; every command returns its exit status
 (0 clean, 1 findings, 2 a usage or input problem) and reports input problems as one line on
 standard error, never as a traceback."""
 from __future__ import annotations
 
 import argparse
 import gc
+import json
 import os
 import re
 import sys
-from collections.abc import Sequence
+from collections.abc import Callable, Sequence
 from pathlib import Path
 from typing import IO, Any, NamedTuple, cast
 
 from _qarvex import CypherGenerator, Qarvex, Schema
 
 from . import __version__
+from ._apoc_meta import schema_from_apoc
+from ._neo4j_structured import schema_from_neo4j
 from ._inputs import Chunk, InputError, InputFormat, decode, expand, read_chunks
 from ._pipeline import Batch, Validation
 from ._report import FORMATS, JsonReport, OutputFormat, Report, SarifReport, TextReport
@@ -51,16 +54,21 @@ VALIDATOR_OPTIONS: tuple[ValidatorOption, ...] = ()
 
 # --- shared helpers ------------------------------------------------------------------------
 
-def load_schema(path: str) -> Schema:
-    """The schema of a Schema JSON file (the form of ``Schema.to_json``)."""
+def read_text(path: str, what: str) -> str:
+    """The UTF-8 text of the file ``path``, which holds ``what`` (named in the error)."""
     try:
         data = Path(path).read_bytes()
     except OSError as error:
-        raise UsageError(f"{path}: cannot read schema: {error.strerror or error}") from None
+        raise UsageError(f"{path}: cannot read {what}: {error.strerror or error}") from None
     try:
-        text = decode(path, data)
+        return decode(path, data)
     except InputError as error:
         raise UsageError(str(error)) from None
+
+
+def load_schema(path: str) -> Schema:
+    """The schema of a Schema JSON file (the form of ``Schema.to_json``)."""
+    text = read_text(path, "schema")
     try:
         return Schema.from_json(text)
     except ValueError as error:
@@ -190,6 +198,72 @@ def run_schema_check(args: argparse.Namespace, out: IO[str], err: IO[str]) -> in
     return 0
 
 
+# --- qarvex schema import ------------------------------------------------------------------
+
+# The dictionary forms: what a file of each holds, for its error messages, and its importer.
+DICTIONARY_FORMS: dict[str, tuple[str, Callable[[Any], Schema]]] = {
+    "neo4j": ("a Neo4j structured schema", schema_from_neo4j),
+    "apoc": ("an apoc.meta.schema() map", schema_from_apoc),
+}
+AGE_OPTIONS = ("dsn", "graph", "sample")
+DEFAULT_SAMPLE = 1000
+
+
+def run_schema_import(args: argparse.Namespace, out: IO[str], err: IO[str]) -> int:
+    schema = import_from_age(args) if args.source == "age" else import_from_file(args)
+    out.write(sorted_json(schema) + "\n")
+    return 0
+
+
+def sorted_json(schema: Schema) -> str:
+    """The JSON form of ``schema`` with every name list in sorted order, so that one graph
+    always gives the same text (``to_json`` follows the schema's hash order)."""
+    return json.dumps(schema.to_dict(), ensure_ascii=False, separators=(",", ":"))
+
+
+def import_from_file(args: argparse.Namespace) -> Schema:
+    given = [f"--{name}" for name in AGE_OPTIONS if getattr(args, name) is not None]
+    if given:
+        raise UsageError(f"{', '.join(given)}: only for schema import --from age")
+    if args.file is None:
+        raise UsageError(f"schema import --from {args.source} needs FILE.json")
+    path = args.file
+    try:
+        document = json.loads(read_text(path, "schema"))
+    except json.JSONDecodeError as error:
+        raise UsageError(f"{path}:{error.lineno}:{error.colno}: invalid JSON: "
+                         f"{error.msg}") from None
+    form, importer = DICTIONARY_FORMS[args.source]
+    try:
+        return importer(document)
+    except ValueError as error:
+        raise UsageError(f"{path}: not {form}: {error}") from None
+
+
+def import_from_age(args: argparse.Namespace) -> Schema:
+    if args.file is not None:
+        raise UsageError(f"{args.file}: schema import --from age reads no file")
+    if args.dsn is None or args.graph is None:
+        raise UsageError("schema import --from age needs --dsn DSN and --graph NAME")
+    try:
+        import psycopg
+
+        from .age import schema_from_age
+    except ImportError as error:
+        raise UsageError(f"--from age needs psycopg 3, which is not installed ({error})") \
+            from None
+    sample: int | None = DEFAULT_SAMPLE if args.sample is None else args.sample
+    if args.sample == "all":
+        sample = None
+    try:
+        with psycopg.connect(args.dsn) as connection:
+            return schema_from_age(connection, args.graph, sample=sample)
+    except (psycopg.Error, ValueError) as error:
+        # The server's messages add hints on further lines; the first says what failed.
+        lines = str(error).strip().splitlines() or [type(error).__name__]
+        raise UsageError(f"age: {lines[0]}") from None
+
+
 # --- qarvex generate -----------------------------------------------------------------------
 
 def run_generate(args: argparse.Namespace, out: IO[str], err: IO[str]) -> int:
@@ -218,6 +292,15 @@ def _seed(text: str) -> int:
     return value
 
 
+def _sample(text: str) -> int | str:
+    if text == "all":
+        return text
+    value = _count(text)
+    if value == 0:
+        raise argparse.ArgumentTypeError("must be at least 1, or 'all'")
+    return value
+
+
 CHECK_EPILOG = """\
 inputs:
   FILE.cypher, FILE.cql  statements separated by ';' (a ';' inside a string, a comment or a
@@ -243,6 +326,23 @@ a schema file is the JSON form of Schema.to_json():
 examples:
   qarvex schema render --format markdown schema.json
   qarvex schema check schema.json
+  qarvex schema import --from apoc apoc_meta.json > schema.json
+"""
+
+IMPORT_EPILOG = """\
+sources:
+  neo4j FILE.json  the structured-schema dictionary of Neo4j's tooling for language models:
+                   {"node_props": {...}, "rel_props": {...}, "relationships": [...]}
+  apoc FILE.json   the map of CALL apoc.meta.schema() YIELD value
+  age              a live Apache AGE graph, read in a read-only transaction: labels and types
+                   from its catalog, property keys and endpoint pairs from up to --sample
+                   nodes of each label and relationships of each type (needs psycopg 3)
+
+The schema is printed as the JSON form of Schema.to_json(), its names sorted.
+
+examples:
+  qarvex schema import --from neo4j structured_schema.json > schema.json
+  qarvex schema import --from age --dsn 'host=/run/postgresql dbname=app' --graph movies
 """
 
 GENERATE_EPILOG = """\
@@ -284,8 +384,9 @@ def build_parser() -> argparse.ArgumentParser:
     check.set_defaults(run=run_check)
 
     schema = commands.add_parser("schema", formatter_class=formatter, epilog=SCHEMA_EPILOG,
-                                 help="render or check a schema file",
-                                 description="Renders or checks a schema file.")
+                                 help="render, check or import a schema file",
+                                 description="Renders or checks a schema file, or imports "
+                                             "one from a database.")
     schema_commands = schema.add_subparsers(dest="schema_command", metavar="COMMAND",
                                             required=True)
     render = schema_commands.add_parser(
@@ -305,6 +406,24 @@ def build_parser() -> argparse.ArgumentParser:
                     "node labels are warnings.")
     schema_check.add_argument("schema", metavar="SCHEMA.json")
     schema_check.set_defaults(run=run_schema_check)
+    schema_import = schema_commands.add_parser(
+        "import", formatter_class=formatter, epilog=IMPORT_EPILOG,
+        help="print the schema of a Neo4j schema file or an Apache AGE graph",
+        description="Prints the schema of a database as a schema file: from one of Neo4j's "
+                    "schema dictionaries, or from a live Apache AGE graph.")
+    schema_import.add_argument("--from", dest="source", required=True,
+                               choices=(*DICTIONARY_FORMS, "age"),
+                               help="the kind of source (see below)")
+    schema_import.add_argument("file", nargs="?", metavar="FILE.json",
+                               help="the schema dictionary, for neo4j and apoc")
+    schema_import.add_argument("--dsn", metavar="DSN",
+                               help="for age: the PostgreSQL connection string")
+    schema_import.add_argument("--graph", metavar="NAME", help="for age: the graph's name")
+    schema_import.add_argument("--sample", type=_sample, metavar="N",
+                               help=f"for age: how many nodes of each label and relationships "
+                                    f"of each type are read, or 'all' (default: "
+                                    f"{DEFAULT_SAMPLE})")
+    schema_import.set_defaults(run=run_schema_import)
 
     generate = commands.add_parser(
         "generate", formatter_class=formatter, epilog=GENERATE_EPILOG,

@@ -245,7 +245,7 @@ def test_a_usage_problem_exits_two_with_usage_and_no_traceback(qarvex, files, ar
 def test_version_and_help_with_examples(qarvex, installed, files):
     assert qarvex("--version").stdout == "qarvex 0.1.0\n"
     for command in (["check"], ["schema"], ["schema", "render"], ["schema", "check"],
-                    ["generate"]):
+                    ["schema", "import"], ["generate"]):
         done = qarvex(*command, "--help")
         assert done.returncode == 0 and "examples:" in done.stdout, command
     done = subprocess.run([str(installed.python), "-m", "qarvex", "check", "--schema",
@@ -294,3 +294,73 @@ def test_generate_prints_seeded_queries_one_a_line(qarvex, installed, files):
         cwd=files, capture_output=True, text=True, check=True).stdout
     assert (done.returncode, done.stdout, done.stderr) == (0, expected, "")
     assert len(done.stdout.splitlines()) == 4
+
+
+STRUCTURED = json.dumps({
+    "node_props": {"Person": [{"property": "name", "type": "STRING"}],
+                   "Movie": [{"property": "title", "type": "STRING"}]},
+    "rel_props": {"LIKES": [{"property": "stars", "type": "INTEGER"}]},
+    "relationships": [{"start": "Person", "type": "LIKES", "end": "Movie"},
+                      {"start": "Person", "type": "LIKES", "end": "Person"},
+                      {"start": "Person", "type": "KNOWS", "end": "Person"}],
+    "metadata": {"constraint": [], "index": []}})
+
+APOC = json.dumps({
+    "Person": {"type": "node", "count": 2, "labels": [],
+               "properties": {"name": {"type": "STRING"}},
+               "relationships": {"LIKES": {"direction": "out", "labels": ["Movie", "Person"],
+                                           "properties": {}},
+                                 "KNOWS": {"direction": "in", "labels": ["Person"],
+                                           "properties": {}}}},
+    "Movie": {"type": "node", "count": 1, "labels": [], "properties": {"title": {}},
+              "relationships": {"LIKES": {"direction": "in", "labels": ["Person"],
+                                          "properties": {}}}},
+    "LIKES": {"type": "relationship", "count": 2, "properties": {"stars": {"type": "INTEGER"}}},
+    "KNOWS": {"type": "relationship", "count": 1, "properties": {}}})
+
+IMPORTED = ('{"nodes":{"Movie":["title"],"Person":["name"]},"relationships":{'
+            '"KNOWS":["Person","Person",[]],'
+            '"LIKES":[["Person","Movie",["stars"]],["Person","Person",["stars"]]]}}\n')
+
+
+@pytest.mark.parametrize("source, text", [("neo4j", STRUCTURED), ("apoc", APOC)])
+def test_schema_import_prints_a_schema_file_with_sorted_names(qarvex, files, source, text):
+    (files / "dump.json").write_text(text)
+    done = qarvex("schema", "import", "--from", source, "dump.json")
+    assert (done.returncode, done.stdout, done.stderr) == (0, IMPORTED, "")
+    (files / "imported.json").write_text(done.stdout)
+    assert qarvex("schema", "check", "imported.json").stdout == (
+        "imported.json: 2 node labels, 2 relationship types\n")
+
+
+BAD_IMPORTS = [
+    # (the dump file's text, the arguments after "schema import", the one line on stderr)
+    (None, ["--from", "neo4j", "dump.json"],
+     "qarvex: dump.json: cannot read schema: No such file or directory"),
+    ('{"node_props": {}\n "rel_props": {}}', ["--from", "neo4j", "dump.json"],
+     "qarvex: dump.json:2:2: invalid JSON: Expecting ',' delimiter"),
+    (STRUCTURED.replace('"end": "Person"}]', '"end": 3}]'), ["--from", "neo4j", "dump.json"],
+     "qarvex: dump.json: not a Neo4j structured schema: relationships[2].end: expected str, "
+     "got int"),
+    (STRUCTURED, ["--from", "apoc", "dump.json"],
+     "qarvex: dump.json: not an apoc.meta.schema() map: node_props.type: missing"),
+    (APOC, ["--from", "apoc"], "qarvex: schema import --from apoc needs FILE.json"),
+    (APOC, ["--from", "apoc", "dump.json", "--graph", "g", "--sample", "5"],
+     "qarvex: --graph, --sample: only for schema import --from age"),
+    (None, ["--from", "age", "--dsn", "host=/nowhere"],
+     "qarvex: schema import --from age needs --dsn DSN and --graph NAME"),
+    (APOC, ["--from", "age", "dump.json", "--dsn", "host=/nowhere", "--graph", "g"],
+     "qarvex: dump.json: schema import --from age reads no file"),
+    # The wheel's environment has no psycopg.
+    (None, ["--from", "age", "--dsn", "host=/nowhere", "--graph", "g"],
+     "qarvex: --from age needs psycopg 3, which is not installed (No module named 'psycopg')"),
+]
+
+
+@pytest.mark.parametrize("text, args, message", BAD_IMPORTS)
+def test_a_schema_import_problem_is_one_line_and_exit_status_two(qarvex, files, text, args,
+                                                                 message):
+    if text is not None:
+        (files / "dump.json").write_text(text)
+    done = qarvex("schema", "import", *args)
+    assert (done.returncode, done.stdout, done.stderr) == (2, "", message + "\n")

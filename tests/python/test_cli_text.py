@@ -4,7 +4,7 @@ import pytest
 
 import _qarvex
 from qarvex._locate import Locator
-from qarvex._text import LineIndex, code_mask, split_statements
+from qarvex._text import LineIndex, code_mask, returned_columns, split_statements
 
 SPLITS = [
     ("MATCH (n) RETURN n", ["MATCH (n) RETURN n"]),
@@ -129,3 +129,28 @@ def test_small_cypher_files_share_a_chunk(tmp_path):
                               "query", "cypher", size=2))
     assert [chunk.texts for chunk in chunks] == [["RETURN 1", "RETURN 2"], ["RETURN 3"]]
     assert chunks[1].query(0).source.path.endswith("b.cql")
+
+
+COLUMNS = [
+    ("MATCH (n) RETURN n", 1),
+    ("MATCH (a)-[r]->(b) RETURN a, r, b LIMIT 3", 3),
+    ("MATCH (n) RETURN DISTINCT n.a, count(n) AS c ORDER BY c, n.a SKIP 1", 2),
+    ("MATCH (n) RETURN n.limit, n.skip, $limit", 3),
+    ("RETURN [1, 2], {a: 1, b: 2}, f(x, y)", 3),
+    ("RETURN 'a, b', `x, y` // , z", 2),
+    ("MATCH (n) WITH n, 1 AS x RETURN n", 1),
+    ("RETURN 1 AS a UNION RETURN 2 AS a", 1),
+    ("CALL { MATCH (n) RETURN n, 1 AS x } RETURN n", 1),
+    ("MATCH (n) DETACH DELETE n", 1),
+    ("CREATE (n:A) return n, n.x", 2),
+]
+
+
+@pytest.mark.parametrize("text, columns", COLUMNS)
+def test_the_columns_of_the_last_return_are_counted(text, columns):
+    assert returned_columns(text) == columns
+
+
+def test_return_star_has_no_count():
+    with pytest.raises(ValueError, match=r"RETURN \*"):
+        returned_columns("MATCH (n) RETURN DISTINCT *")

@@ -13,6 +13,8 @@ from qarvex import (
     ValidationDiagnostic,
     ValidationResult,
     parse_query,
+    schema_from_apoc,
+    schema_from_neo4j,
 )
 
 
@@ -109,6 +111,13 @@ def exercise() -> None:
     check(assert_type(bool(info), bool), bool)
     for names in (info.errors, info.labels_used, info.rel_types_used, info.properties_used):
         check(assert_type(names, list[str]), list)
+
+    structured = {"node_props": {"Person": [{"property": "name", "type": "STRING"}]},
+                  "rel_props": {},
+                  "relationships": [{"start": "Person", "type": "KNOWS", "end": "Person"}]}
+    check(assert_type(schema_from_neo4j(structured), Schema), Schema)
+    meta = {"Person": {"type": "node", "properties": {}, "relationships": {}}}
+    check(assert_type(schema_from_apoc(meta), Schema), Schema)
 
     check(assert_type(qarvex.__version__, str), str)
     assert qarvex.Qarvex is _qarvex.Qarvex and qarvex.parse_query is _qarvex.parse_query
