@@ -183,13 +183,14 @@ def run_schema_check(args: argparse.Namespace, out: IO[str], err: IO[str]) -> in
         return 1
     warnings = 0
     for rel_type in schema.rel_types():
-        endpoints = schema.rel_endpoints(rel_type)
-        assert endpoints is not None
-        for side, label in zip(("source", "target"), endpoints):
-            if not schema.has_node_label(label):
-                warnings += 1
-                err.write(f"{args.schema}: warning: relationship type :{rel_type} has the "
-                          f"{side} label :{label}, which is not a node label\n")
+        undeclared = {(side, label)
+                      for pair in schema.rel_endpoint_pairs(rel_type)
+                      for side, label in zip(("source", "target"), pair)
+                      if not schema.has_node_label(label)}
+        for side, label in sorted(undeclared):
+            warnings += 1
+            err.write(f"{args.schema}: warning: relationship type :{rel_type} has the "
+                      f"{side} label :{label}, which is not a node label\n")
     labels = len(schema.node_labels())
     types = len(schema.rel_types())
     out.write(f"{args.schema}: {labels} node label{'s' * (labels != 1)}, "

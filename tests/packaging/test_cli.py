@@ -271,7 +271,9 @@ def test_schema_check_accepts_a_schema_and_reports_a_broken_one(qarvex, files):
     done = qarvex("schema", "check", "schema.json")
     assert (done.returncode, done.stdout, done.stderr) == (
         0, "schema.json: 2 node labels, 1 relationship type\n", "")
-    (files / "loose.json").write_text('{"nodes":{"A":[]},"relationships":{"R":["A","B",[]]}}')
+    # The undeclared label stands in the second of the type's endpoint pairs.
+    (files / "loose.json").write_text(
+        '{"nodes":{"A":[]},"relationships":{"R":[["A","A",[]],["A","B",[]]]}}')
     done = qarvex("schema", "check", "loose.json")
     assert (done.returncode, done.stdout, done.stderr) == (
         0, "loose.json: 1 node label, 1 relationship type, 1 warning\n",
