@@ -17,16 +17,16 @@ build:
 
 test: build
 	$(DEVROOT) sh -c 'ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS) --timeout 300 \
-	  && PYTHONPATH=$(BUILD) $(PYTHON) -m pytest tests/python -q $(PYTEST_ARGS)'
+	  && PYTHONPATH=$(BUILD):python $(PYTHON) -m pytest tests/python -q $(PYTEST_ARGS)'
 
 test-cpp: build
 	$(DEVROOT) ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS) --timeout 300
 
 test-python: build
-	$(DEVROOT) env PYTHONPATH=$(BUILD) $(PYTHON) -m pytest tests/python -q $(PYTEST_ARGS)
+	$(DEVROOT) env PYTHONPATH=$(BUILD):python $(PYTHON) -m pytest tests/python -q $(PYTEST_ARGS)
 
 demo: build
-	$(DEVROOT) env PYTHONPATH=$(BUILD) $(PYTHON) examples/quickstart.py
+	$(DEVROOT) env PYTHONPATH=$(BUILD):python $(PYTHON) examples/quickstart.py
 
 bench:
 	$(DEVROOT) sh -c '$(call CONFIGURE,build/bench,-DQARVEX_BENCH=ON -DQARVEX_TESTS=OFF) \

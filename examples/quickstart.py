@@ -1,5 +1,5 @@
-"""A tour of _qarvex on a small movie graph."""
-from _qarvex import CypherGenerator, Qarvex, Schema, parse_query
+"""A tour of qarvex on a small movie graph."""
+from qarvex import CypherGenerator, Qarvex, Schema, parse_query
 
 SCHEMA = Schema(
     {"Person": ["name", "born"], "Movie": ["title", "released", "tagline"]},
@@ -11,24 +11,26 @@ SCHEMA = Schema(
 )
 
 
-def section(title):
+def section(title: str) -> None:
     print(f"\n== {title}")
 
 
-def show_schema():
+def show_schema() -> None:
     section("Schema")
     print(SCHEMA)
     print("labels:", SCHEMA.node_labels())
     print("relationship types:", SCHEMA.rel_types())
     print("Person properties:", SCHEMA.node_properties("Person"))
-    print("ACTED_IN goes", " -> ".join(SCHEMA.rel_endpoints("ACTED_IN")))
+    endpoints = SCHEMA.rel_endpoints("ACTED_IN")  # None for an unknown type
+    assert endpoints is not None
+    print("ACTED_IN goes", " -> ".join(endpoints))
     print("has label 'Movie':", SCHEMA.has_node_label("Movie"),
           "/ 'movie':", SCHEMA.has_node_label("movie"))
     extra = Schema({"Studio": ["name"]}, {"PRODUCED": ("Studio", "Movie", ["year"])})
     print("merged with a studio schema:", SCHEMA.merge(extra))
 
 
-def show_renderings():
+def show_renderings() -> None:
     section("Schema for a prompt: plain listing")
     print(SCHEMA.to_prompt(), end="")
     section("Schema for a prompt: Markdown tables")
@@ -37,7 +39,7 @@ def show_renderings():
     print(SCHEMA.to_cypher_context(), end="")
 
 
-def show_forms():
+def show_forms() -> None:
     section("Dictionary and JSON forms")
     as_dict = SCHEMA.to_dict()
     print("to_dict():", as_dict)
@@ -53,7 +55,7 @@ def show_forms():
         print("a malformed document:", error)
 
 
-def show_validation():
+def show_validation() -> None:
     section("Validation against the schema")
     validator = Qarvex(SCHEMA)
     for query in [
@@ -78,7 +80,7 @@ def show_validation():
     print("batch of four:", [r.is_valid for r in batch])
 
 
-def show_generator():
+def show_generator() -> None:
     section("Generated queries")
     # A fixed seed makes the sequence repeatable: the same calls give the same queries.
     generator = CypherGenerator(SCHEMA, seed=42)
@@ -90,7 +92,7 @@ def show_generator():
     print("all types:", ", ".join(CypherGenerator.supported_types()))
 
 
-def show_parse_query():
+def show_parse_query() -> None:
     section("parse_query (no schema needed)")
     info = parse_query("MATCH (p:Person)-[:ACTED_IN]->(m:Movie) WHERE m.released > 2000 "
                        "RETURN p.name, m.title")
