@@ -56,6 +56,7 @@ class Schema:
     """A graph schema: node labels with their property keys, and relationship types with
     their source label, target label and property keys. Compares by identity."""
 
+    def __reduce__(self) -> tuple[Any, tuple[Any, ...]]: ...
     def __new__(
         cls,
         nodes: dict[str, list[str]],
@@ -97,7 +98,8 @@ class Schema:
     def rel_endpoints(self, rel_type: str) -> tuple[str, str] | None:
         """Return `(src_label, tgt_label)` for a relationship type, or None if unknown."""
     def rel_endpoint_pairs(self, rel_type: str) -> list[tuple[str, str]]:
-        """Return the list of `(src_label, tgt_label)` pairs declared for a relationship type, in order; an empty list if unknown."""
+        """Return the list of `(src_label, tgt_label)` pairs declared for a relationship type, in
+        order; an empty list if unknown."""
     def to_dict(self) -> _SchemaDict:
         """Export the schema as a plain Python dict compatible with the Schema constructor."""
     def to_json(self) -> str:
@@ -187,6 +189,7 @@ class Schema:
 class Qarvex:
     """A validator bound to its own copy of a schema."""
 
+    def __reduce__(self) -> tuple[Any, tuple[Any, ...]]: ...
     def __new__(cls, schema: Schema) -> Qarvex: ...
     @property
     def schema(self) -> Schema:
@@ -233,6 +236,7 @@ class ValidationResult:
         """Return the result as a compact JSON string."""
     def __bool__(self) -> bool: ...
     def __len__(self) -> int: ...
+    def __reduce__(self) -> tuple[Any, tuple[Any, ...]]: ...
 
 @final
 class ValidationDiagnostic:
@@ -267,11 +271,13 @@ class ValidationDiagnostic:
         """1-based column number (parse errors only), or None."""
     def to_dict(self) -> _DiagnosticDict:
         """The diagnostic as a plain Python dict of its nine fields."""
+    def __reduce__(self) -> tuple[Any, tuple[Any, ...]]: ...
 
 @final
 class CypherGenerator:
     """Random Cypher queries that use only the schema's names; repeatable with a seed."""
 
+    def __reduce__(self) -> tuple[Any, tuple[Any, ...]]: ...
     def __new__(cls, schema: Schema, seed: int | None = None) -> CypherGenerator: ...
     def generate(self, query_type: _QueryType | str) -> str:
         """One query of the given type (one of ``supported_types()``)."""
@@ -322,6 +328,7 @@ class QueryInfo:
     def properties_used(self) -> list[str]:
         """Property keys accessed in the query (e.g. ``["name", "age"]``)."""
     def __bool__(self) -> bool: ...
+    def __reduce__(self) -> tuple[Any, tuple[Any, ...]]: ...
 
 def parse_query(query: str) -> QueryInfo:
     """Parse a Cypher query and return structural information without requiring a schema.
@@ -334,3 +341,32 @@ def parse_query(query: str) -> QueryInfo:
         info.rel_types_used  # ["ACTED_IN"]
         info.properties_used # ["name"]
     """
+
+# The restore functions that pickle calls with the payload an instance's __reduce__ returned.
+_Suggestion = tuple[str, str, str]
+_DiagnosticPayload = tuple[str, str, _Suggestion | None, tuple[int, int] | None]
+
+def _restore_schema(json_text: str) -> Schema:
+    """Rebuild a pickled Schema from its JSON form."""
+def _restore_qarvex(schema_json: str, options: dict[str, Any]) -> Qarvex:
+    """Rebuild a pickled Qarvex from its schema and options."""
+def _restore_validation_result(
+    diagnostics: tuple[_DiagnosticPayload, ...], fixed_query: str | None
+) -> ValidationResult:
+    """Rebuild a pickled ValidationResult from its diagnostics and fixed query."""
+def _restore_validation_diagnostic(
+    code: str, message: str, suggestion: _Suggestion | None, position: tuple[int, int] | None
+) -> ValidationDiagnostic:
+    """Rebuild a pickled ValidationDiagnostic from its fields."""
+def _restore_cypher_generator(
+    schema_json: str, state: tuple[int, int, int, int]
+) -> CypherGenerator:
+    """Rebuild a pickled CypherGenerator from its schema and random state."""
+def _restore_query_info(
+    is_valid: bool,
+    errors: tuple[str, ...],
+    labels_used: tuple[str, ...],
+    rel_types_used: tuple[str, ...],
+    properties_used: tuple[str, ...],
+) -> QueryInfo:
+    """Rebuild a pickled QueryInfo from its fields."""

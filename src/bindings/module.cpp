@@ -1,5 +1,6 @@
 // The module's entry point: refuses sub-interpreters, creates the classes and the module object
-// once and fills it with the six classes and parse_query, each name also appended to __all__.
+// once and fills it with the six classes and parse_query, each name also appended to __all__,
+// and with the classes' private restore functions.
 #include <Python.h>
 
 #include <atomic>
@@ -45,6 +46,12 @@ PyObject* create_module() {
     if (!add_exported(module.get(), class_name(id), reinterpret_cast<PyObject*>(type_object(id)))) {
       return nullptr;
     }
+  }
+  // The restore functions are module attributes for pickle, but not exports.
+  for (std::size_t i = 0; i < class_count; ++i) {
+    PyObject* restore = restore_function(static_cast<ClassId>(i));
+    PyRef name = PyRef::steal(PyObject_GetAttrString(restore, "__name__"));
+    if (!name || PyObject_SetAttr(module.get(), name.get(), restore) < 0) return nullptr;
   }
   PyRef module_name = PyRef::steal(PyUnicode_FromString("_qarvex"));
   if (!module_name) return nullptr;

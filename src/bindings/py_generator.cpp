@@ -9,6 +9,7 @@
 #include "bindings/convert.hpp"
 #include "bindings/errors.hpp"
 #include "bindings/instance.hpp"
+#include "bindings/pickle_payload.hpp"
 #include "bindings/py_ref.hpp"
 #include "bindings/py_schema.hpp"
 #include "bindings/types.hpp"
@@ -108,7 +109,49 @@ PyObject* supported_types(PyObject*, PyObject*) {
 
 PyObject* generator_repr(PyObject*) { return new_str("CypherGenerator()").release(); }
 
+// The payload is the schema and the four words of the random state, so a restored generator
+// continues the sequence exactly where this one stands.
+PyObject* generator_reduce(PyObject* self, PyObject*) {
+  return guarded([&] {
+    const QueryGenerator& generator = generator_of(self);
+    const RandomState& words = generator.random().state();
+    PyRef state = PyRef::steal(Py_BuildValue("(KKKK)", words[0], words[1], words[2], words[3]));
+    return reduce_to(ClassId::CypherGenerator, new_schema_json(generator.schema()), state);
+  });
+}
+
+std::optional<Random> random_from(const PayloadReader& reader, PyObject* object) {
+  auto items = reader.tuple(object, "state", 4);
+  if (!items) return std::nullopt;
+  RandomState state{};
+  for (std::size_t i = 0; i < state.size(); ++i) {
+    std::optional<std::uint64_t> word = reader.unsigned_value((*items)[i], "state");
+    if (!word) return std::nullopt;
+    state[i] = *word;
+  }
+  std::optional<Random> random = Random::from_state(state);
+  if (!random) reader.fail("state", "must not be all zero");
+  return random;
+}
+
+PyObject* restore_generator(PyObject*, PyObject* const* args, Py_ssize_t nargs,
+                            PyObject* kwnames) {
+  return guarded([&]() -> PyRef {
+    static constexpr std::array<const char*, 2> names{"schema_json", "state"};
+    static constexpr Signature signature{"_restore_cypher_generator()", names, 2};
+    PyObject* values[2];
+    if (!bind_fastcall(signature, args, nargs, kwnames, values)) return PyRef();
+    const PayloadReader reader(ClassId::CypherGenerator);
+    std::optional<Schema> schema = reader.schema(values[0], "schema_json");
+    if (!schema) return PyRef();
+    std::optional<Random> random = random_from(reader, values[1]);
+    if (!random) return PyRef();
+    return new_instance(ClassId::CypherGenerator, QueryGenerator(*schema, *random));
+  });
+}
+
 PyMethodDef methods[] = {
+    {"__reduce__", generator_reduce, METH_NOARGS, nullptr},
     {"generate", as_method(generate), METH_FASTCALL | METH_KEYWORDS,
      "generate($self, query_type)\n--\n\n"},
     {"generate_batch", as_method(generate_batch), METH_FASTCALL | METH_KEYWORDS,
@@ -142,5 +185,10 @@ auto slots = class_slots<QueryGenerator>(
 
 PyType_Spec cypher_generator_spec =
     class_spec<QueryGenerator>("builtins.CypherGenerator", class_flags, slots);
+
+PyMethodDef restore_cypher_generator_def = {
+    "_restore_cypher_generator", as_method(restore_generator), METH_FASTCALL | METH_KEYWORDS,
+    "_restore_cypher_generator(schema_json, state)\n--\n\n"
+    "Rebuild a pickled CypherGenerator from its schema and random state."};
 
 }  // namespace qarvex::py

@@ -1,4 +1,5 @@
 // parse_query and the Python class QueryInfo: what a query uses, found without a schema.
+#include <array>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -9,6 +10,7 @@
 #include "bindings/convert.hpp"
 #include "bindings/errors.hpp"
 #include "bindings/instance.hpp"
+#include "bindings/pickle_payload.hpp"
 #include "bindings/repr.hpp"
 #include "bindings/types.hpp"
 #include "parser/parser.hpp"
@@ -72,6 +74,44 @@ PyObject* query_info_repr(PyObject* self) {
   });
 }
 
+// The payload is the five fields in their order, the lists as tuples.
+PyObject* query_info_reduce(PyObject* self, PyObject*) {
+  return guarded([&] {
+    const QueryInfoValue& info = info_of(self);
+    auto as_tuple = [](const std::vector<std::string>& items) {
+      PyRef list = new_str_list(items);
+      return list ? PyRef::steal(PyList_AsTuple(list.get())) : PyRef();
+    };
+    return reduce_to(ClassId::QueryInfo, new_bool(info.is_valid), as_tuple(info.errors),
+                     as_tuple(info.labels_used), as_tuple(info.rel_types_used),
+                     as_tuple(info.properties_used));
+  });
+}
+
+PyObject* restore_query_info(PyObject*, PyObject* const* args, Py_ssize_t nargs,
+                             PyObject* kwnames) {
+  return guarded([&]() -> PyRef {
+    static constexpr std::array<const char*, 5> names{"is_valid", "errors", "labels_used",
+                                                      "rel_types_used", "properties_used"};
+    static constexpr Signature signature{"_restore_query_info()", names, 5};
+    PyObject* values[5];
+    if (!bind_fastcall(signature, args, nargs, kwnames, values)) return PyRef();
+    const PayloadReader reader(ClassId::QueryInfo);
+    std::optional<bool> is_valid = reader.flag(values[0], "is_valid");
+    if (!is_valid) return PyRef();
+    QueryInfoValue info;
+    info.is_valid = *is_valid;
+    std::vector<std::string>* lists[] = {&info.errors, &info.labels_used, &info.rel_types_used,
+                                         &info.properties_used};
+    for (std::size_t i = 0; i < std::size(lists); ++i) {
+      auto texts = reader.texts(values[i + 1], names[i + 1]);
+      if (!texts) return PyRef();
+      *lists[i] = std::move(*texts);
+    }
+    return new_instance(ClassId::QueryInfo, std::move(info));
+  });
+}
+
 PyGetSetDef getters[] = {
     {"is_valid", get_is_valid, nullptr, "True if the query is syntactically valid.", nullptr},
     {"errors", get_list<&QueryInfoValue::errors>, nullptr,
@@ -85,9 +125,14 @@ PyGetSetDef getters[] = {
     {nullptr, nullptr, nullptr, nullptr, nullptr},
 };
 
+PyMethodDef methods[] = {
+    {"__reduce__", query_info_reduce, METH_NOARGS, nullptr},
+    {nullptr, nullptr, 0, nullptr},
+};
+
 auto slots = class_slots<QueryInfoValue>(
     slot(Py_tp_repr, query_info_repr), slot(Py_nb_bool, query_info_bool),
-    slot(Py_tp_getset, getters),
+    slot(Py_tp_getset, getters), slot(Py_tp_methods, methods),
     doc_slot("Information extracted from a parsed query without a schema."));
 
 PyObject* parse_query(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
@@ -103,6 +148,11 @@ PyObject* parse_query(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObje
 
 PyType_Spec query_info_spec = class_spec<QueryInfoValue>(
     "builtins.QueryInfo", class_flags | Py_TPFLAGS_DISALLOW_INSTANTIATION, slots);
+
+PyMethodDef restore_query_info_def = {
+    "_restore_query_info", as_method(restore_query_info), METH_FASTCALL | METH_KEYWORDS,
+    "_restore_query_info(is_valid, errors, labels_used, rel_types_used, properties_used)\n--\n\n"
+    "Rebuild a pickled QueryInfo from its fields."};
 
 PyMethodDef parse_query_def = {
     "parse_query", as_method(parse_query), METH_FASTCALL | METH_KEYWORDS,

@@ -10,6 +10,7 @@
 #include "bindings/convert.hpp"
 #include "bindings/errors.hpp"
 #include "bindings/instance.hpp"
+#include "bindings/pickle_payload.hpp"
 #include "bindings/py_ref.hpp"
 #include "bindings/py_schema_forms.hpp"
 #include "bindings/repr.hpp"
@@ -233,7 +234,24 @@ PyObject* schema_repr(PyObject* self) {
   });
 }
 
+// --- pickling ------------------------------------------------------------------------------
+
+// The payload is the JSON form, which Schema.from_json reads back.
+PyObject* schema_reduce(PyObject* self, PyObject*) {
+  return guarded([&] { return reduce_to(ClassId::Schema, new_schema_json(schema_of(self))); });
+}
+
+PyObject* restore_schema(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+  return guarded([&] {
+    PyObject* value = bind_single("_restore_schema()", "json_text", args, nargs, kwnames);
+    if (value == nullptr) return PyRef();
+    std::optional<Schema> schema = PayloadReader(ClassId::Schema).schema(value, "json_text");
+    return schema ? new_schema_object(std::move(*schema)) : PyRef();
+  });
+}
+
 PyMethodDef methods[] = {
+    {"__reduce__", schema_reduce, METH_NOARGS, nullptr},
     {"from_dict", as_method(schema_from_dict), METH_FASTCALL | METH_KEYWORDS | METH_STATIC,
      "from_dict(d)\n--\n\n"
      "Create a Schema from a plain Python dict (e.g. previously exported with ``to_dict()``).\n\n"
@@ -348,6 +366,11 @@ auto slots = class_slots<Schema>(slot(Py_tp_new, schema_new), slot(Py_tp_repr, s
 }  // namespace
 
 PyType_Spec schema_spec = class_spec<Schema>("builtins.Schema", class_flags, slots);
+
+PyMethodDef restore_schema_def = {"_restore_schema", as_method(restore_schema),
+                                  METH_FASTCALL | METH_KEYWORDS,
+                                  "_restore_schema(json_text)\n--\n\n"
+                                  "Rebuild a pickled Schema from its JSON form."};
 
 const Schema* schema_value(PyObject* object) {
   if (!Py_IS_TYPE(object, type_object(ClassId::Schema))) return nullptr;

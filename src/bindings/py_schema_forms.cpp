@@ -119,13 +119,18 @@ PyObject* schema_from_json(PyObject*, PyObject* const* args, Py_ssize_t nargs,
     std::optional<std::string_view> text =
         bind_single_string("Schema.from_json()", "json_str", args, nargs, kwnames);
     if (!text) return PyRef();
-    std::variant<Schema, SchemaJsonError> result = qarvex::schema_from_json(*text);
-    if (auto* error = std::get_if<SchemaJsonError>(&result)) {
-      raise_value_error("Invalid Schema JSON: " + error->message());
-      return PyRef();
-    }
-    return new_schema_object(std::move(std::get<Schema>(result)));
+    std::optional<Schema> schema = schema_from_json_text(*text);
+    return schema ? new_schema_object(std::move(*schema)) : PyRef();
   });
+}
+
+std::optional<Schema> schema_from_json_text(std::string_view text) {
+  std::variant<Schema, SchemaJsonError> result = qarvex::schema_from_json(text);
+  if (auto* error = std::get_if<SchemaJsonError>(&result)) {
+    raise_value_error("Invalid Schema JSON: " + error->message());
+    return std::nullopt;
+  }
+  return std::move(std::get<Schema>(result));
 }
 
 }  // namespace qarvex::py

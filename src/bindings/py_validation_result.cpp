@@ -3,11 +3,17 @@
 #include "bindings/py_validation_result.hpp"
 
 #include <array>
+#include <optional>
+#include <span>
 #include <string>
+#include <utility>
+#include <vector>
 
+#include "bindings/args.hpp"
 #include "bindings/convert.hpp"
 #include "bindings/errors.hpp"
 #include "bindings/instance.hpp"
+#include "bindings/pickle_payload.hpp"
 #include "bindings/py_ref.hpp"
 #include "bindings/repr.hpp"
 #include "validator/result_json.hpp"
@@ -110,6 +116,120 @@ PyObject* diagnostic_repr(PyObject* self) {
   });
 }
 
+// --- pickling ------------------------------------------------------------------------------
+//
+// A diagnostic travels as (code, message, suggestion, position): suggestion is None or
+// (original, replacement, description), position None or (line, column). The severity follows
+// from the code. A result travels as (diagnostics, fixed_query), its diagnostics in that form.
+
+PyRef suggestion_payload(const std::optional<Suggestion>& suggestion) {
+  if (!suggestion) return PyRef::borrow(Py_None);
+  return PyRef::steal(Py_BuildValue("(s#s#s#)", suggestion->original.data(),
+                                    static_cast<Py_ssize_t>(suggestion->original.size()),
+                                    suggestion->replacement.data(),
+                                    static_cast<Py_ssize_t>(suggestion->replacement.size()),
+                                    suggestion->description.data(),
+                                    static_cast<Py_ssize_t>(suggestion->description.size())));
+}
+
+PyRef position_payload(const std::optional<TextPosition>& position) {
+  if (!position) return PyRef::borrow(Py_None);
+  return PyRef::steal(Py_BuildValue("(nn)", static_cast<Py_ssize_t>(position->line),
+                                    static_cast<Py_ssize_t>(position->column)));
+}
+
+PyRef diagnostic_payload(const ValidationDiagnostic& diagnostic) {
+  PyRef code = new_str(code_text(diagnostic.code));
+  PyRef message = new_str(diagnostic.message);
+  PyRef suggestion = suggestion_payload(diagnostic.suggestion);
+  PyRef position = position_payload(diagnostic.position);
+  if (!code || !message || !suggestion || !position) return PyRef();
+  return PyRef::steal(
+      PyTuple_Pack(4, code.get(), message.get(), suggestion.get(), position.get()));
+}
+
+std::optional<std::optional<Suggestion>> suggestion_from(const PayloadReader& reader,
+                                                         PyObject* object) {
+  if (object == Py_None) return std::optional<Suggestion>();
+  auto items = reader.tuple(object, "suggestion", 3);
+  if (!items) return std::nullopt;
+  std::optional<std::string_view> parts[3];
+  for (std::size_t i = 0; i < 3; ++i) {
+    parts[i] = reader.text((*items)[i], "suggestion");
+    if (!parts[i]) return std::nullopt;
+  }
+  return Suggestion{std::string(*parts[0]), std::string(*parts[1]), std::string(*parts[2])};
+}
+
+std::optional<std::optional<TextPosition>> position_from(const PayloadReader& reader,
+                                                         PyObject* object) {
+  if (object == Py_None) return std::optional<TextPosition>();
+  auto items = reader.tuple(object, "position", 2);
+  if (!items) return std::nullopt;
+  std::optional<std::uint64_t> line = reader.unsigned_value((*items)[0], "position line");
+  if (!line) return std::nullopt;
+  std::optional<std::uint64_t> column = reader.unsigned_value((*items)[1], "position column");
+  if (!column) return std::nullopt;
+  if (*line == 0 || *column == 0) {
+    reader.fail("position", "must count lines and columns from 1");
+    return std::nullopt;
+  }
+  return TextPosition{static_cast<std::size_t>(*line), static_cast<std::size_t>(*column)};
+}
+
+// The diagnostic the four items describe, holding to what the validator ever makes: only
+// codes that name something carry a suggestion, only a parse error carries a position.
+std::optional<ValidationDiagnostic> diagnostic_from(const PayloadReader& reader,
+                                                    std::span<PyObject* const> items) {
+  std::optional<std::string_view> text = reader.text(items[0], "code");
+  if (!text) return std::nullopt;
+  std::optional<DiagnosticCode> code = code_from_text(*text);
+  if (!code) {
+    reader.fail("code", "is not a diagnostic code: '" + std::string(*text) + "'");
+    return std::nullopt;
+  }
+  std::optional<std::string_view> message = reader.text(items[1], "message");
+  if (!message) return std::nullopt;
+  auto suggestion = suggestion_from(reader, items[2]);
+  if (!suggestion) return std::nullopt;
+  auto position = position_from(reader, items[3]);
+  if (!position) return std::nullopt;
+  if (*suggestion && code_fix_kind(*code) == FixKind::None) {
+    reader.fail("suggestion", "is not possible for " + std::string(*text));
+    return std::nullopt;
+  }
+  if (*position && *code != DiagnosticCode::ParseError) {
+    reader.fail("position", "is not possible for " + std::string(*text));
+    return std::nullopt;
+  }
+  return ValidationDiagnostic{*code, code_severity(*code), std::string(*message),
+                              std::move(*suggestion), *position};
+}
+
+PyObject* diagnostic_reduce(PyObject* self, PyObject*) {
+  return guarded([&]() -> PyRef {
+    PyRef payload = diagnostic_payload(diagnostic_of(self));
+    if (!payload) return payload;
+    return PyRef::steal(
+        PyTuple_Pack(2, restore_function(ClassId::ValidationDiagnostic), payload.get()));
+  });
+}
+
+PyObject* restore_diagnostic(PyObject*, PyObject* const* args, Py_ssize_t nargs,
+                             PyObject* kwnames) {
+  return guarded([&]() -> PyRef {
+    static constexpr std::array<const char*, 4> names{"code", "message", "suggestion",
+                                                      "position"};
+    static constexpr Signature signature{"_restore_validation_diagnostic()", names, 4};
+    PyObject* values[4];
+    if (!bind_fastcall(signature, args, nargs, kwnames, values)) return PyRef();
+    std::optional<ValidationDiagnostic> diagnostic =
+        diagnostic_from(PayloadReader(ClassId::ValidationDiagnostic), values);
+    if (!diagnostic) return PyRef();
+    return new_instance(ClassId::ValidationDiagnostic, std::move(*diagnostic));
+  });
+}
+
 // The getters come from the field table, so names, docs and order are stated once.
 std::array<PyGetSetDef, diagnostic_field_count + 1> diagnostic_getters = [] {
   std::array<PyGetSetDef, diagnostic_field_count + 1> getters{};
@@ -122,6 +242,7 @@ std::array<PyGetSetDef, diagnostic_field_count + 1> diagnostic_getters = [] {
 }();
 
 PyMethodDef diagnostic_methods[] = {
+    {"__reduce__", diagnostic_reduce, METH_NOARGS, nullptr},
     {"to_dict", diagnostic_to_dict, METH_NOARGS, "to_dict($self)\n--\n\n"},
     {nullptr, nullptr, 0, nullptr},
 };
@@ -198,6 +319,52 @@ Py_ssize_t result_length(PyObject* self) {
   return static_cast<Py_ssize_t>(result_of(self).errors().size());
 }
 
+PyObject* result_reduce(PyObject* self, PyObject*) {
+  return guarded([&] {
+    const ValidationResult& result = result_of(self);
+    const auto count = static_cast<Py_ssize_t>(result.diagnostics.size());
+    PyRef diagnostics = PyRef::steal(PyTuple_New(count));
+    if (!diagnostics) return PyRef();
+    for (Py_ssize_t i = 0; i < count; ++i) {
+      PyRef payload = diagnostic_payload(result.diagnostics[static_cast<std::size_t>(i)]);
+      if (!payload) return PyRef();
+      PyTuple_SET_ITEM(diagnostics.get(), i, payload.release());
+    }
+    return reduce_to(ClassId::ValidationResult, diagnostics,
+                     new_optional_str(result.fixed_query));
+  });
+}
+
+std::optional<ValidationResult> result_from(PyObject* diagnostics, PyObject* fixed_query) {
+  const PayloadReader reader(ClassId::ValidationResult);
+  auto items = reader.tuple(diagnostics, "diagnostics");
+  if (!items) return std::nullopt;
+  ValidationResult result;
+  result.diagnostics.reserve(items->size());
+  for (PyObject* item : *items) {
+    auto fields = reader.tuple(item, "each diagnostic", 4);
+    if (!fields) return std::nullopt;
+    std::optional<ValidationDiagnostic> diagnostic = diagnostic_from(reader, *fields);
+    if (!diagnostic) return std::nullopt;
+    result.diagnostics.push_back(std::move(*diagnostic));
+  }
+  auto fixed = reader.optional_text(fixed_query, "fixed_query");
+  if (!fixed) return std::nullopt;
+  result.fixed_query = std::move(*fixed);
+  return result;
+}
+
+PyObject* restore_result(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+  return guarded([&]() -> PyRef {
+    static constexpr std::array<const char*, 2> names{"diagnostics", "fixed_query"};
+    static constexpr Signature signature{"_restore_validation_result()", names, 2};
+    PyObject* values[2];
+    if (!bind_fastcall(signature, args, nargs, kwnames, values)) return PyRef();
+    std::optional<ValidationResult> result = result_from(values[0], values[1]);
+    return result ? new_validation_result(std::move(*result)) : PyRef();
+  });
+}
+
 PyGetSetDef result_getters[] = {
     {"is_valid", get_is_valid, nullptr, nullptr, nullptr},
     {"errors", get_texts<&ValidationResult::errors>, nullptr,
@@ -218,6 +385,7 @@ PyGetSetDef result_getters[] = {
 };
 
 PyMethodDef result_methods[] = {
+    {"__reduce__", result_reduce, METH_NOARGS, nullptr},
     {"to_dict", result_to_dict, METH_NOARGS,
      "to_dict($self)\n--\n\nReturn the result as a plain Python dict."},
     {"to_json", result_to_json_method, METH_NOARGS,
@@ -238,6 +406,16 @@ PyType_Spec validation_diagnostic_spec = class_spec<ValidationDiagnostic>(
 
 PyType_Spec validation_result_spec = class_spec<ValidationResult>(
     "builtins.ValidationResult", class_flags | Py_TPFLAGS_DISALLOW_INSTANTIATION, result_slots);
+
+PyMethodDef restore_validation_diagnostic_def = {
+    "_restore_validation_diagnostic", as_method(restore_diagnostic), METH_FASTCALL | METH_KEYWORDS,
+    "_restore_validation_diagnostic(code, message, suggestion, position)\n--\n\n"
+    "Rebuild a pickled ValidationDiagnostic from its fields."};
+
+PyMethodDef restore_validation_result_def = {
+    "_restore_validation_result", as_method(restore_result), METH_FASTCALL | METH_KEYWORDS,
+    "_restore_validation_result(diagnostics, fixed_query)\n--\n\n"
+    "Rebuild a pickled ValidationResult from its diagnostics and fixed query."};
 
 PyRef new_validation_result(ValidationResult result) {
   return new_instance(ClassId::ValidationResult, std::move(result));

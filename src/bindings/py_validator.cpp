@@ -1,4 +1,5 @@
 // The Python class Qarvex: a validator bound to its own copy of a schema.
+#include <array>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -9,6 +10,7 @@
 #include "bindings/convert.hpp"
 #include "bindings/errors.hpp"
 #include "bindings/instance.hpp"
+#include "bindings/pickle_payload.hpp"
 #include "bindings/py_ref.hpp"
 #include "bindings/py_schema.hpp"
 #include "bindings/py_validation_result.hpp"
@@ -66,12 +68,57 @@ PyObject* validate_batch(PyObject* self, PyObject* const* args, Py_ssize_t nargs
   });
 }
 
+// The payload is the schema and a dict of options, so that options added later leave older
+// pickles readable. "core" is the only dialect and the default, so it is passed on as nothing.
+PyObject* qarvex_reduce(PyObject* self, PyObject*) {
+  return guarded([&] {
+    PyRef options = PyRef::steal(Py_BuildValue("{ss}", "dialect", "core"));
+    return reduce_to(ClassId::Qarvex, new_schema_json(schema_of(self)), options);
+  });
+}
+
+bool check_restore_options(const PayloadReader& reader, PyObject* options) {
+  if (!PyDict_Check(options)) return reader.fail("options", "must be a dict");
+  Py_ssize_t position = 0;
+  PyObject* key = nullptr;
+  PyObject* value = nullptr;
+  while (PyDict_Next(options, &position, &key, &value)) {
+    std::optional<std::string_view> name = reader.text(key, "an option name");
+    if (!name) return false;
+    if (*name != "dialect") {
+      return reader.fail("options", "has an unknown option '" + std::string(*name) + "'");
+    }
+    std::optional<std::string_view> dialect = reader.text(value, "the dialect");
+    if (!dialect) return false;
+    if (*dialect != "core") {
+      raise_value_error("Unknown dialect: '" + std::string(*dialect) +
+                        "'; expected 'core' or 'neo4j'");
+      return false;
+    }
+  }
+  return true;
+}
+
+PyObject* restore_qarvex(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+  return guarded([&]() -> PyRef {
+    static constexpr std::array<const char*, 2> names{"schema_json", "options"};
+    static constexpr Signature signature{"_restore_qarvex()", names, 2};
+    PyObject* values[2];
+    if (!bind_fastcall(signature, args, nargs, kwnames, values)) return PyRef();
+    const PayloadReader reader(ClassId::Qarvex);
+    std::optional<Schema> schema = reader.schema(values[0], "schema_json");
+    if (!schema || !check_restore_options(reader, values[1])) return PyRef();
+    return new_instance(ClassId::Qarvex, std::move(*schema));
+  });
+}
+
 PyGetSetDef getters[] = {
     {"schema", get_schema, nullptr, "The schema this validator was constructed with.", nullptr},
     {nullptr, nullptr, nullptr, nullptr, nullptr},
 };
 
 PyMethodDef methods[] = {
+    {"__reduce__", qarvex_reduce, METH_NOARGS, nullptr},
     {"validate", as_method(validate), METH_FASTCALL | METH_KEYWORDS, "validate($self, query)\n--\n\n"},
     {"validate_batch", as_method(validate_batch), METH_FASTCALL | METH_KEYWORDS,
      "validate_batch($self, queries)\n--\n\n"
@@ -89,5 +136,10 @@ auto slots = class_slots<Schema>(slot(Py_tp_new, qarvex_new), slot(Py_tp_repr, q
 }  // namespace
 
 PyType_Spec qarvex_spec = class_spec<Schema>("builtins.Qarvex", class_flags, slots);
+
+PyMethodDef restore_qarvex_def = {"_restore_qarvex", as_method(restore_qarvex),
+                                  METH_FASTCALL | METH_KEYWORDS,
+                                  "_restore_qarvex(schema_json, options)\n--\n\n"
+                                  "Rebuild a pickled Qarvex from its schema and options."};
 
 }  // namespace qarvex::py

@@ -27,14 +27,27 @@ extern PyType_Spec validation_diagnostic_spec;
 extern PyType_Spec cypher_generator_spec;
 extern PyType_Spec query_info_spec;
 
+// The private module functions that rebuild an instance from what its __reduce__ returned,
+// one per class file, e.g. "_restore_schema".
+extern PyMethodDef restore_schema_def;
+extern PyMethodDef restore_qarvex_def;
+extern PyMethodDef restore_validation_result_def;
+extern PyMethodDef restore_validation_diagnostic_def;
+extern PyMethodDef restore_cypher_generator_def;
+extern PyMethodDef restore_query_info_def;
+
 // The name the module exports the class under, e.g. "Schema".
 const char* class_name(ClassId id);
 
-// Creates every class not created yet; false with an exception set if one failed.
+// Creates every class, and every restore function, not created yet; false with an exception
+// set if one failed.
 bool create_types();
 
 // The class object; create_types has succeeded before any instance exists.
 PyTypeObject* type_object(ClassId id);
+
+// The class's restore function, a module attribute that pickle finds by its name.
+PyObject* restore_function(ClassId id);
 
 // The module-level function parse_query.
 extern PyMethodDef parse_query_def;

@@ -21,7 +21,8 @@ ModuleError unknown_query_type(std::string_view type_name);
 
 class QueryGenerator {
  public:
-  QueryGenerator(const Schema& schema, const Random& random) : names_(schema), random_(random) {}
+  QueryGenerator(const Schema& schema, const Random& random)
+      : schema_(schema), names_(schema_), random_(random) {}
 
   static QueryGenerator seeded(const Schema& schema, std::uint64_t seed) {
     return QueryGenerator(schema, Random::seeded(seed));
@@ -40,9 +41,12 @@ class QueryGenerator {
     return type.build(draws);
   }
 
+  // With random().state(), all a generator needs to be rebuilt where it left off.
+  const Schema& schema() const { return schema_; }
   const Random& random() const { return random_; }
 
  private:
+  Schema schema_;
   SchemaNames names_;
   Random random_;
 };

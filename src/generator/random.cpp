@@ -53,6 +53,13 @@ Random Random::from_entropy(const Entropy& bytes) {
   return Random(state);
 }
 
+std::optional<Random> Random::from_state(const RandomState& state) {
+  if (std::ranges::all_of(state, [](std::uint64_t word) { return word == 0; })) {
+    return std::nullopt;
+  }
+  return Random(state);
+}
+
 std::optional<Random> Random::from_os() {
   Entropy bytes{};
   if (!read_os_entropy(bytes)) return std::nullopt;

@@ -24,6 +24,10 @@ class Random {
 
   static Random seeded(std::uint64_t seed) { return Random(splitmix64_state(seed)); }
 
+  // A state saved from state(), e.g. to continue a sequence elsewhere; none for the all-zero
+  // state, which no factory produces.
+  static std::optional<Random> from_state(const RandomState& state);
+
   // Four little-endian words; 32 zero bytes give the state of seed 0.
   static Random from_entropy(const Entropy& bytes);
 

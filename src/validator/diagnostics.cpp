@@ -95,6 +95,13 @@ const CodeInfo& info(DiagnosticCode code) { return code_table[static_cast<std::s
 
 std::string_view code_text(DiagnosticCode code) { return info(code).text; }
 std::string_view code_name(DiagnosticCode code) { return info(code).name; }
+
+std::optional<DiagnosticCode> code_from_text(std::string_view text) {
+  for (const CodeInfo& entry : code_table) {
+    if (entry.text == text) return entry.code;
+  }
+  return std::nullopt;
+}
 Severity code_severity(DiagnosticCode code) { return info(code).severity; }
 FixKind code_fix_kind(DiagnosticCode code) { return info(code).fix_kind; }
 

@@ -56,6 +56,7 @@ enum class FixKind : std::uint8_t {
 };
 
 std::string_view code_text(DiagnosticCode code);  // four characters, e.g. "E201"
+std::optional<DiagnosticCode> code_from_text(std::string_view text);  // none for an unknown text
 std::string_view code_name(DiagnosticCode code);  // e.g. "UnknownNodeLabel"
 Severity code_severity(DiagnosticCode code);      // the severity the code is always emitted with
 FixKind code_fix_kind(DiagnosticCode code);

@@ -229,6 +229,16 @@ TEST(Random, EntropyIsReadLittleEndianAndAllZeroMeansSeedZero) {
   EXPECT_EQ(Random::from_entropy(last_only).state(), (Words{0, 0, 0, 0x8000000000000000}));
 }
 
+TEST(Random, ASavedStateContinuesTheSequenceAndAllZeroIsRefused) {
+  Random original = Random::seeded(3);
+  original.next64();
+  std::optional<Random> restored = Random::from_state(original.state());
+  ASSERT_TRUE(restored);
+  for (int i = 0; i < 100; ++i) ASSERT_EQ(restored->next64(), original.next64()) << i;
+  EXPECT_FALSE(Random::from_state(Words{0, 0, 0, 0}));
+  EXPECT_TRUE(Random::from_state(Words{0, 0, 0, 1}));
+}
+
 TEST(Random, OperatingSystemSeedsDiffer) {
   std::optional<Random> first = Random::from_os();
   std::optional<Random> second = Random::from_os();
@@ -410,6 +420,17 @@ TEST(QueryGenerator, SameSeedAndCallsGiveTheSameQueries) {
   }
   EXPECT_EQ(first.random().state(), second.random().state());
   EXPECT_NE(from_first, from_other);
+}
+
+TEST(QueryGenerator, RebuiltFromItsSchemaAndStateItContinuesTheSameQueries) {
+  QueryGenerator original = QueryGenerator::seeded(movie_schema(), 5);
+  for (const QueryType& type : query_types()) original.generate(type);
+  QueryGenerator rebuilt(original.schema(), original.random());
+  for (int round = 0; round < 5; ++round) {
+    for (const QueryType& type : query_types()) {
+      ASSERT_EQ(rebuilt.generate(type), original.generate(type)) << type.name;
+    }
+  }
 }
 
 // --- draws in their order, predicted with the reference ----------------------------------------

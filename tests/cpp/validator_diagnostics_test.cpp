@@ -52,6 +52,10 @@ TEST(DiagnosticCodes, TextsNamesAndSeveritiesInDeclaredOrder) {
     EXPECT_EQ(code_text(row.code), row.text);
     EXPECT_EQ(code_name(row.code), row.name);
     EXPECT_EQ(code_severity(row.code), row.severity) << row.text;
+    EXPECT_EQ(code_from_text(row.text), row.code) << row.text;
+  }
+  for (std::string_view unknown : {"", "E100", "e201", "E2010", "UnknownNodeLabel"}) {
+    EXPECT_EQ(code_from_text(unknown), std::nullopt) << unknown;
   }
   EXPECT_EQ(severity_text(Severity::Error), "error");
   EXPECT_EQ(severity_text(Severity::Warning), "warning");

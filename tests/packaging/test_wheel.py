@@ -19,11 +19,20 @@ def test_wheel_installs_and_imports(installed, tmp_path):
     assert names == "True 0.1.0"
 
 
+def test_qarvex_and_qarvex_dask_import_without_dask(installed, tmp_path):
+    # The virtual environment has no Dask: neither module may need it to import.
+    out = run(str(installed.python), "-c",
+              "import sys, qarvex, qarvex.dask; "
+              "print(sorted(m for m in sys.modules if m.split('.')[0] in ('dask', 'pandas')))",
+              cwd=tmp_path)
+    assert out.strip() == "[]"
+
+
 def test_wheel_ships_the_stub_the_marker_and_the_console_script(installed):
     names = zipfile.ZipFile(installed.wheel).namelist()
     assert {"_qarvex.pyi", "_qarvex-stubs/__init__.pyi"} <= set(names)
-    assert {"qarvex/__init__.py", "qarvex/__main__.py", "qarvex/cli.py", "qarvex/py.typed"} \
-        <= set(names)
+    assert {"qarvex/__init__.py", "qarvex/__main__.py", "qarvex/cli.py", "qarvex/dask.py",
+            "qarvex/py.typed"} <= set(names)
     [entry_points] = [name for name in names if name.endswith(".dist-info/entry_points.txt")]
     text = zipfile.ZipFile(installed.wheel).read(entry_points).decode()
     assert "qarvex = qarvex.cli:main" in text
