@@ -184,6 +184,12 @@ std::optional<std::vector<std::string>> string_list_value(PyObject* object) {
   Py_ssize_t size = PySequence_Size(object);
   if (size < 0) return std::nullopt;
   std::vector<std::string> items;
+  // A length no memory can hold is the caller's error: MemoryError, here or from the
+  // reservation's std::bad_alloc at the boundary.
+  if (static_cast<std::size_t>(size) > items.max_size()) {
+    PyErr_NoMemory();
+    return std::nullopt;
+  }
   items.reserve(static_cast<std::size_t>(size));
   for (Py_ssize_t i = 0; i < size; ++i) {
     PyRef item = PyRef::steal(PySequence_GetItem(object, i));

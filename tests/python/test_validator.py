@@ -130,6 +130,31 @@ def test_argument_errors(validator, call, error, message):
     assert str(caught.value) == message
 
 
+class ClaimedLength:
+    """A sequence that claims a length it does not have."""
+
+    def __init__(self, length):
+        self.length = length
+
+    def __len__(self):
+        return self.length
+
+    def __getitem__(self, index):
+        return "RETURN 1"
+
+
+@pytest.mark.parametrize("length,error", [
+    (2**62, MemoryError),        # fits an index but no memory holds it
+    (2**63 - 1, MemoryError),
+    (2**63, OverflowError),      # does not fit an index at all
+    (2**64, OverflowError),
+])
+def test_batch_lengths_that_cannot_be_allocated_are_user_errors(validator, length, error):
+    with pytest.raises(error):
+        validator.validate_batch(ClaimedLength(length))
+    assert len(validator.validate_batch(ClaimedLength(3))) == 3
+
+
 MIXED = [
     "MATCH (n) RETURN n", "MATCH (", "MATCH (p:Person) RETURN p.name", "RETURN 1 AS x, 2 AS x",
     "MATCH (a)-[r]->(b) WITH a RETURN b", "UNWIND [1, 2] AS x RETURN x", "", "RETURN $p",
