@@ -76,7 +76,8 @@ PyMethodDef methods[] = {
     {"validate_batch", as_method(validate_batch), METH_FASTCALL | METH_KEYWORDS,
      "validate_batch($self, queries)\n--\n\n"
      "Validate multiple queries at once and return one ``ValidationResult`` per query.\n\n"
-     "Queries are validated in parallel (via Rayon) and the Python GIL is released\n"
+     "Queries are validated in parallel (on the module's own worker pool, one thread\n"
+     "per logical processor) and the Python GIL is released\n"
      "for the duration of the batch, so other Python threads (e.g. asyncio event loop)\n"
      "are not blocked."},
     {nullptr, nullptr, 0, nullptr},

@@ -108,8 +108,12 @@ def test_getter_docs():
         "Advisory warnings (not errors \u2014 query still runs, but may be slow or incorrect).")
     assert ValidationDiagnostic.code.__doc__ == 'Short error code (e.g. "E201").'
     assert ValidationDiagnostic.position_col.__doc__ == "1-based column number (parse errors only), or None."
-    assert Qarvex.validate_batch.__doc__.startswith(
-        "Validate multiple queries at once and return one ``ValidationResult`` per query.")
+    assert Qarvex.validate_batch.__doc__ == (
+        "Validate multiple queries at once and return one ``ValidationResult`` per query.\n\n"
+        "Queries are validated in parallel (on the module's own worker pool, one thread\n"
+        "per logical processor) and the Python GIL is released\n"
+        "for the duration of the batch, so other Python threads (e.g. asyncio event loop)\n"
+        "are not blocked.")
 
 
 @pytest.mark.parametrize("call,error,message", [
