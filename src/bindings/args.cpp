@@ -5,6 +5,7 @@
 #include "bindings/errors.hpp"
 #include "bindings/py_ref.hpp"
 #include "bindings/py_schema.hpp"
+#include "bindings/signals.hpp"
 
 namespace qarvex::py {
 namespace {
@@ -192,6 +193,7 @@ std::optional<std::vector<std::string>> string_list_value(PyObject* object) {
   }
   items.reserve(static_cast<std::size_t>(size));
   for (Py_ssize_t i = 0; i < size; ++i) {
+    if (!signals_allow(static_cast<std::size_t>(i))) return std::nullopt;
     PyRef item = PyRef::steal(PySequence_GetItem(object, i));
     if (!item) return std::nullopt;
     std::optional<std::string_view> text = string_value(item.get());

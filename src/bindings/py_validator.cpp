@@ -12,6 +12,7 @@
 #include "bindings/py_ref.hpp"
 #include "bindings/py_schema.hpp"
 #include "bindings/py_validation_result.hpp"
+#include "bindings/signals.hpp"
 #include "bindings/types.hpp"
 #include "validator/batch.hpp"
 #include "validator/validate_query.hpp"
@@ -55,12 +56,17 @@ PyObject* validate_batch(PyObject* self, PyObject* const* args, Py_ssize_t nargs
     if (!queries) return PyRef();
     const Schema& schema = schema_of(self);
     BatchOutcome outcome;
-    Py_BEGIN_ALLOW_THREADS
-    outcome = validate_all(schema, *queries);
-    Py_END_ALLOW_THREADS
+    bool interrupted = false;
+    {
+      ReleasedLock released;
+      BatchWatch watch = released.watch();
+      outcome = validate_all(schema, *queries, &watch);
+      interrupted = released.interrupted();
+    }
+    if (interrupted) return PyRef();
     // A fault inside a worker is raised here, with the interpreter lock held again.
     if (outcome.fault) std::rethrow_exception(outcome.fault);
-    return new_list(outcome.results, [](ValidationResult& result) {
+    return new_interruptible_list(outcome.results, [](ValidationResult& result) {
       return new_validation_result(std::move(result));
     });
   });

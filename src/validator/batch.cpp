@@ -1,11 +1,12 @@
 #include "validator/batch.hpp"
 
-#include "validator/validate_query.hpp"
 #include "base/worker_pool.hpp"
+#include "validator/validate_query.hpp"
 
 namespace qarvex {
 
-BatchOutcome validate_all(const Schema& schema, const std::vector<std::string>& queries) {
+BatchOutcome validate_all(const Schema& schema, const std::vector<std::string>& queries,
+                          const BatchWatch* watch) {
   BatchOutcome outcome;
   try {
     outcome.results.resize(queries.size());
@@ -15,7 +16,7 @@ BatchOutcome validate_all(const Schema& schema, const std::vector<std::string>& 
   }
   outcome.fault = run_parallel(queries.size(), [&](std::size_t begin, std::size_t end) {
     for (std::size_t i = begin; i < end; ++i) outcome.results[i] = validate_query(schema, queries[i]);
-  });
+  }, watch);
   return outcome;
 }
 

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "base/worker_pool.hpp"
 #include "schema/schema.hpp"
 #include "validator/diagnostics.hpp"
 
@@ -15,6 +16,8 @@ struct BatchOutcome {
   std::exception_ptr fault;               // set when a worker failed; results are then partial
 };
 
-BatchOutcome validate_all(const Schema& schema, const std::vector<std::string>& queries);
+// With a watch that says stop, the results of the queries not reached stay empty.
+BatchOutcome validate_all(const Schema& schema, const std::vector<std::string>& queries,
+                          const BatchWatch* watch = nullptr);
 
 }  // namespace qarvex
