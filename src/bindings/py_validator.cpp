@@ -20,15 +20,16 @@
 namespace qarvex::py {
 namespace {
 
-// A validator holds its own copy of the schema it was constructed with.
-const Schema& schema_of(PyObject* self) { return value_of<Schema>(self); }
+// A validator holds its own copy of the schema it was constructed with, with its names indexed.
+const IndexedSchema& indexed_schema_of(PyObject* self) { return value_of<IndexedSchema>(self); }
+const Schema& schema_of(PyObject* self) { return indexed_schema_of(self).schema; }
 
 PyObject* qarvex_new(PyTypeObject* type, PyObject* args, PyObject* kwargs) {
   return guarded([&] {
     PyObject* value = bind_single_tuple("Qarvex.__new__()", "schema", args, kwargs);
     const Schema* schema = value == nullptr ? nullptr : to_schema(value, "schema");
     if (schema == nullptr) return PyRef();
-    return new_instance(type, *schema);
+    return new_instance(type, IndexedSchema(*schema));
   });
 }
 
@@ -43,7 +44,8 @@ PyObject* validate(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyOb
     std::optional<std::string_view> query =
         bind_single_string("Qarvex.validate()", "query", args, nargs, kwnames);
     if (!query) return PyRef();
-    return new_validation_result(validate_query(schema_of(self), *query));
+    const IndexedSchema& schema = indexed_schema_of(self);
+    return new_validation_result(validate_query(schema.schema, schema.names, *query));
   });
 }
 
@@ -54,7 +56,7 @@ PyObject* validate_batch(PyObject* self, PyObject* const* args, Py_ssize_t nargs
     if (value == nullptr) return PyRef();
     std::optional<std::vector<std::string>> queries = to_string_list(value, "queries");
     if (!queries) return PyRef();
-    const Schema& schema = schema_of(self);
+    const IndexedSchema& schema = indexed_schema_of(self);
     BatchOutcome outcome;
     bool interrupted = false;
     {
@@ -89,12 +91,12 @@ PyMethodDef methods[] = {
     {nullptr, nullptr, 0, nullptr},
 };
 
-auto slots = class_slots<Schema>(slot(Py_tp_new, qarvex_new), slot(Py_tp_repr, qarvex_repr),
+auto slots = class_slots<IndexedSchema>(slot(Py_tp_new, qarvex_new), slot(Py_tp_repr, qarvex_repr),
                                  slot(Py_tp_getset, getters), slot(Py_tp_methods, methods),
                                  doc_slot("Qarvex(schema)\n--\n\n"));
 
 }  // namespace
 
-PyType_Spec qarvex_spec = class_spec<Schema>("builtins.Qarvex", class_flags, slots);
+PyType_Spec qarvex_spec = class_spec<IndexedSchema>("builtins.Qarvex", class_flags, slots);
 
 }  // namespace qarvex::py

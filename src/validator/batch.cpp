@@ -5,7 +5,7 @@
 
 namespace qarvex {
 
-BatchOutcome validate_all(const Schema& schema, const std::vector<std::string>& queries,
+BatchOutcome validate_all(const IndexedSchema& schema, const std::vector<std::string>& queries,
                           const BatchWatch* watch) {
   BatchOutcome outcome;
   try {
@@ -15,7 +15,9 @@ BatchOutcome validate_all(const Schema& schema, const std::vector<std::string>& 
     return outcome;
   }
   outcome.fault = run_parallel(queries.size(), [&](std::size_t begin, std::size_t end) {
-    for (std::size_t i = begin; i < end; ++i) outcome.results[i] = validate_query(schema, queries[i]);
+    for (std::size_t i = begin; i < end; ++i) {
+      outcome.results[i] = validate_query(schema.schema, schema.names, queries[i]);
+    }
   }, watch);
   return outcome;
 }

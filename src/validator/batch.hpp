@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "base/worker_pool.hpp"
-#include "schema/schema.hpp"
 #include "validator/diagnostics.hpp"
+#include "validator/schema_names.hpp"
 
 namespace qarvex {
 
@@ -17,7 +17,7 @@ struct BatchOutcome {
 };
 
 // With a watch that says stop, the results of the queries not reached stay empty.
-BatchOutcome validate_all(const Schema& schema, const std::vector<std::string>& queries,
+BatchOutcome validate_all(const IndexedSchema& schema, const std::vector<std::string>& queries,
                           const BatchWatch* watch = nullptr);
 
 }  // namespace qarvex
