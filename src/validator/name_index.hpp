@@ -43,11 +43,14 @@ class NameIndex {
     std::unordered_map<std::uint16_t, std::vector<Posting>> postings;
   };
 
-  void search_bucket(const Bucket& bucket, std::size_t length, std::string_view lowered,
+  struct Pattern;
+
+  void search_bucket(const Bucket& bucket, std::size_t length, const Pattern& pattern,
                      std::vector<Near>& found) const;
 
   std::vector<std::string> names_;
   std::vector<std::string> lowered_;
+  std::vector<std::uint64_t> byte_sets_;  // per position: which bytes the lowered name holds
   std::unordered_map<std::size_t, Bucket> buckets_;  // by lower-cased length in bytes
 };
 

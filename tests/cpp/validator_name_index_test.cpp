@@ -111,6 +111,9 @@ TEST(NameIndex, ChoosesAsTheScanOnLargeRandomLists) {
     for (std::size_t i = 0; i < size; ++i) names.push_back(random_name(random, 5));
     expect_same_choices(sorted_distinct(std::move(names)), 1500, random);
   }
+  std::vector<std::string> long_names;  // past 64 bytes the distance is measured another way
+  for (std::size_t i = 0; i < 2000; ++i) long_names.push_back(random_name(random, 24));
+  expect_same_choices(sorted_distinct(std::move(long_names)), 1500, random);
 }
 
 // Every object key and short string value of the document, which holds the labels, types
