@@ -139,13 +139,20 @@ std::vector<NameIndex::Near> NameIndex::near(std::string_view lowered) const {
 }
 
 // Counts the byte pairs each member shares with the pattern when that can rule members out,
-// compares byte sets, then measures the distance of the members that remain.
+// and measures each member once it has enough of them (or every member when the count rules
+// nothing out); the byte sets come before the distance.
 void NameIndex::search_bucket(const Bucket& bucket, std::size_t length, const Pattern& pattern,
                               std::vector<Near>& found) const {
+  std::vector<std::size_t> above, row;
+  auto measure = [&](std::uint32_t member) {
+    std::size_t position = bucket.members[member];
+    if (!byte_sets_allow(pattern.bytes, byte_sets_[position])) return;
+    std::optional<std::size_t> distance = pattern.distance(lowered_[position], above, row);
+    if (distance && *distance <= max_distance) found.push_back({position, *distance});
+  };
   long needed = shared_bigrams_needed(pattern.text.size(), length);
-  std::vector<std::uint32_t> shared;
+  std::vector<std::pair<const std::vector<Bucket::Posting>*, std::uint32_t>> counted;
   if (needed > 0) {
-    shared.assign(bucket.members.size(), 0);
     for (auto [bigram, count] : bigram_counts(pattern.text)) {
       auto postings = bucket.postings.find(bigram);
       if (postings == bucket.postings.end()) continue;
@@ -153,20 +160,25 @@ void NameIndex::search_bucket(const Bucket& bucket, std::size_t length, const Pa
       // out and lower what is needed by as much as it could have added.
       if (postings->second.size() > bucket.members.size() / common_share) {
         needed -= count;
-        continue;
-      }
-      for (const Bucket::Posting& posting : postings->second) {
-        shared[posting.member] += std::min(count, posting.count);
+      } else {
+        counted.emplace_back(&postings->second, count);
       }
     }
   }
-  std::vector<std::size_t> above, row;
-  for (std::size_t member = 0; member < bucket.members.size(); ++member) {
-    if (needed > 0 && static_cast<long>(shared[member]) < needed) continue;
-    std::size_t position = bucket.members[member];
-    if (!byte_sets_allow(pattern.bytes, byte_sets_[position])) continue;
-    std::optional<std::size_t> distance = pattern.distance(lowered_[position], above, row);
-    if (distance && *distance <= max_distance) found.push_back({position, *distance});
+  if (needed <= 0) {
+    for (std::size_t member = 0; member < bucket.members.size(); ++member) {
+      measure(static_cast<std::uint32_t>(member));
+    }
+    return;
+  }
+  std::vector<std::uint32_t> shared(bucket.members.size(), 0);
+  for (auto [postings, count] : counted) {
+    for (const Bucket::Posting& posting : *postings) {
+      std::uint32_t& total = shared[posting.member];
+      bool short_before = static_cast<long>(total) < needed;
+      total += std::min(count, posting.count);
+      if (short_before && static_cast<long>(total) >= needed) measure(posting.member);
+    }
   }
 }
 
