@@ -57,7 +57,8 @@ BENCHMARK(BM_ValidateFiveMisspellings)->Unit(benchmark::kMicrosecond);
 
 void BM_ValidateBatch(benchmark::State& state) {
   qarvex::IndexedSchema schema(mid_schema());
-  std::vector<std::string> queries(static_cast<std::size_t>(state.range(0)), kTypicalQuery);
+  qarvex::TextList queries(
+      std::vector<std::string>(static_cast<std::size_t>(state.range(0)), kTypicalQuery));
   for (auto _ : state) benchmark::DoNotOptimize(qarvex::validate_all(schema, queries));
   state.SetItemsProcessed(state.iterations() * state.range(0));
 }

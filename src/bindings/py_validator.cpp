@@ -64,7 +64,7 @@ PyObject* validate_batch(PyObject* self, PyObject* const* args, Py_ssize_t nargs
     // Declared before the batch's own data, so that it goes after them when nothing else
     // holds it: a batch that ends without results returns its memory at once.
     std::shared_ptr<const FreeMemoryOnRelease> batch_memory;
-    std::optional<std::vector<std::string>> queries = to_string_list(value, "queries");
+    std::optional<TextList> queries = to_text_list(value, "queries");
     if (!queries) return PyRef();
     if (queries->size() >= large_batch) batch_memory = std::make_shared<FreeMemoryOnRelease>();
     const IndexedSchema& schema = indexed_schema_of(self);

@@ -5,7 +5,7 @@
 
 namespace qarvex {
 
-BatchOutcome validate_all(const IndexedSchema& schema, const std::vector<std::string>& queries,
+BatchOutcome validate_all(const IndexedSchema& schema, const TextList& queries,
                           const BatchWatch* watch) {
   BatchOutcome outcome;
   try {

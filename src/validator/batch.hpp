@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "base/text_list.hpp"
 #include "base/worker_pool.hpp"
 #include "validator/diagnostics.hpp"
 #include "validator/schema_names.hpp"
@@ -17,7 +18,7 @@ struct BatchOutcome {
 };
 
 // With a watch that says stop, the results of the queries not reached stay empty.
-BatchOutcome validate_all(const IndexedSchema& schema, const std::vector<std::string>& queries,
+BatchOutcome validate_all(const IndexedSchema& schema, const TextList& queries,
                           const BatchWatch* watch = nullptr);
 
 }  // namespace qarvex

@@ -40,7 +40,7 @@ std::vector<std::string> as_json(const std::vector<ValidationResult>& results) {
 TEST(Batch, MatchesSingleValidationInOrder) {
   IndexedSchema schema = movie_schema();
   std::vector<std::string> queries = mixed_queries(50);
-  BatchOutcome outcome = validate_all(schema, queries);
+  BatchOutcome outcome = validate_all(schema, TextList(queries));
   ASSERT_FALSE(outcome.fault);
   ASSERT_EQ(outcome.results.size(), queries.size());
   for (std::size_t i = 0; i < queries.size(); ++i) {
@@ -50,7 +50,7 @@ TEST(Batch, MatchesSingleValidationInOrder) {
 }
 
 TEST(Batch, EmptyBatch) {
-  BatchOutcome outcome = validate_all(movie_schema(), {});
+  BatchOutcome outcome = validate_all(movie_schema(), TextList());
   EXPECT_FALSE(outcome.fault);
   EXPECT_TRUE(outcome.results.empty());
 }
@@ -58,12 +58,12 @@ TEST(Batch, EmptyBatch) {
 TEST(Batch, ConcurrentBatchesShareThePool) {
   IndexedSchema schema = movie_schema();
   std::vector<std::string> queries = mixed_queries(20);
-  std::vector<std::string> expected = as_json(validate_all(schema, queries).results);
+  std::vector<std::string> expected = as_json(validate_all(schema, TextList(queries)).results);
   std::vector<std::vector<std::string>> seen(4);
   std::vector<std::thread> threads;
   for (std::size_t t = 0; t < seen.size(); ++t) {
     threads.emplace_back([&, t] {
-      for (int round = 0; round < 3; ++round) seen[t] = as_json(validate_all(schema, queries).results);
+      for (int round = 0; round < 3; ++round) seen[t] = as_json(validate_all(schema, TextList(queries)).results);
     });
   }
   for (std::thread& thread : threads) thread.join();
