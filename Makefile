@@ -6,11 +6,12 @@ FUZZ_SECONDS ?= 60
 PYTEST_ARGS ?=
 DEVROOT := tools/devroot run
 PYTHON := python3.14
+DEBUG_PYTHON := python3.14d
 COMMA := ,
 
 CONFIGURE = cmake -S . -B $(1) -G Ninja -DQARVEX_WERROR=$(WERROR) $(2) >/dev/null
 
-.PHONY: build test test-cpp test-python demo bench fuzz wheel-check clean
+.PHONY: build test test-cpp test-python test-debug demo bench fuzz wheel-check clean
 
 build:
 	$(DEVROOT) sh -c '$(call CONFIGURE,$(BUILD)) && cmake --build $(BUILD) -j $(JOBS)'
@@ -24,6 +25,15 @@ test-cpp: build
 
 test-python: build
 	$(DEVROOT) env PYTHONPATH=$(BUILD):python $(PYTHON) -m pytest tests/python -q $(PYTEST_ARGS)
+
+# The module against the debug interpreter, whose reference counts the suite then checks
+# (tests/python/test_refcounts.py runs only there). GCC would resolve the debug headers,
+# symlinks to the release ones, to the release pyconfig.h without -fno-canonical-system-headers.
+test-debug:
+	$(DEVROOT) sh -c '$(call CONFIGURE,build/debug,-DQARVEX_TESTS=OFF \
+	  -DPython_EXECUTABLE=/usr/bin/$(DEBUG_PYTHON) -DCMAKE_CXX_FLAGS=-fno-canonical-system-headers) \
+	  && cmake --build build/debug -j $(JOBS) \
+	  && PYTHONPATH=build/debug $(DEBUG_PYTHON) -m pytest tests/python -q $(PYTEST_ARGS)'
 
 demo: build
 	$(DEVROOT) env PYTHONPATH=$(BUILD):python $(PYTHON) examples/quickstart.py

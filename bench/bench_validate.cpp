@@ -37,23 +37,28 @@ const std::string kMisspeltQuery =
     "RETURN p.name, m.title ORDER BY m.released DESC LIMIT 10";
 
 void BM_ValidateTypical(benchmark::State& state) {
-  qarvex::Schema schema = mid_schema();
-  if (!qarvex::validate_query(schema, kTypicalQuery).is_valid()) {
+  qarvex::IndexedSchema schema(mid_schema());
+  if (!qarvex::validate_query(schema.schema, schema.names, kTypicalQuery).is_valid()) {
     state.SkipWithError("the typical query is not valid");
   }
-  for (auto _ : state) benchmark::DoNotOptimize(qarvex::validate_query(schema, kTypicalQuery));
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(qarvex::validate_query(schema.schema, schema.names, kTypicalQuery));
+  }
 }
 BENCHMARK(BM_ValidateTypical)->Unit(benchmark::kMicrosecond);
 
 void BM_ValidateFiveMisspellings(benchmark::State& state) {
-  qarvex::Schema schema = mid_schema();
-  for (auto _ : state) benchmark::DoNotOptimize(qarvex::validate_query(schema, kMisspeltQuery));
+  qarvex::IndexedSchema schema(mid_schema());
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(qarvex::validate_query(schema.schema, schema.names, kMisspeltQuery));
+  }
 }
 BENCHMARK(BM_ValidateFiveMisspellings)->Unit(benchmark::kMicrosecond);
 
 void BM_ValidateBatch(benchmark::State& state) {
-  qarvex::Schema schema = mid_schema();
-  std::vector<std::string> queries(static_cast<std::size_t>(state.range(0)), kTypicalQuery);
+  qarvex::IndexedSchema schema(mid_schema());
+  qarvex::TextList queries(
+      std::vector<std::string>(static_cast<std::size_t>(state.range(0)), kTypicalQuery));
   for (auto _ : state) benchmark::DoNotOptimize(qarvex::validate_all(schema, queries));
   state.SetItemsProcessed(state.iterations() * state.range(0));
 }

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <memory>
@@ -23,43 +24,70 @@ constexpr std::size_t runs_per_thread = 4;
 // has finished, so `job` (the caller's) outlives every call of it.
 class Batch {
  public:
-  Batch(std::size_t count, std::size_t threads, const Job& job)
-      : job_(job), count_(count) {
+  Batch(std::size_t count, std::size_t threads, const Job& job, const BatchWatch* watch)
+      : job_(job), watch_(watch), count_(count) {
     std::size_t runs = std::min(count, threads * runs_per_thread);
     run_length_ = (count + runs - 1) / runs;
     runs_ = (count + run_length_ - 1) / run_length_;
+    step_ = watch == nullptr ? run_length_ : 1;
     unfinished_.store(runs_, std::memory_order_relaxed);
+    if (watch_ != nullptr) next_poll_ = Clock::now() + watch_->interval;
   }
 
   std::size_t runs() const { return runs_; }
   bool has_unclaimed() const { return next_.load(std::memory_order_relaxed) < runs_; }
 
-  // Runs claimed runs until none is left.
-  void work() {
+  // Runs claimed runs until none is left. Only the caller passes `polls`: it then also asks
+  // the watch whenever its interval has passed.
+  void work(bool polls = false) {
     for (;;) {
       std::size_t run = next_.fetch_add(1, std::memory_order_relaxed);
       if (run >= runs_) return;
-      if (!failed_.load(std::memory_order_relaxed)) call(run);
+      call(run, polls && watch_ != nullptr);
       finish_run();
     }
   }
 
+  // Waits for the runs of the other threads, asking the watch at its interval meanwhile.
   void wait() {
     std::unique_lock lock(done_mutex_);
-    done_.wait(lock, [this] { return done_flag_; });
+    while (!done_flag_) {
+      if (watch_ == nullptr || stopped()) {
+        done_.wait(lock, [this] { return done_flag_; });
+        return;
+      }
+      if (done_.wait_until(lock, next_poll_, [this] { return done_flag_; })) return;
+      lock.unlock();
+      poll();
+      lock.lock();
+    }
   }
 
   // Read only after wait(): the finishing handshake orders it after the write.
   std::exception_ptr error() const { return error_; }
 
  private:
-  void call(std::size_t run) {
-    std::size_t begin = run * run_length_;
-    try {
-      job_(begin, std::min(count_, begin + run_length_));
-    } catch (...) {
-      if (!failed_.exchange(true, std::memory_order_relaxed)) error_ = std::current_exception();
+  using Clock = std::chrono::steady_clock;
+
+  bool stopped() const { return stopped_.load(std::memory_order_relaxed); }
+  bool failed() const { return failed_.load(std::memory_order_relaxed); }
+
+  void call(std::size_t run, bool polls) {
+    std::size_t end = std::min(count_, (run + 1) * run_length_);
+    for (std::size_t begin = run * run_length_; begin < end && !failed() && !stopped();
+         begin += step_) {
+      try {
+        job_(begin, std::min(end, begin + step_));
+      } catch (...) {
+        if (!failed_.exchange(true, std::memory_order_relaxed)) error_ = std::current_exception();
+      }
+      if (polls && Clock::now() >= next_poll_) poll();
     }
+  }
+
+  void poll() {
+    next_poll_ = Clock::now() + watch_->interval;
+    if (!watch_->keep_going()) stopped_.store(true, std::memory_order_relaxed);
   }
 
   void finish_run() {
@@ -70,12 +98,16 @@ class Batch {
   }
 
   const Job& job_;
+  const BatchWatch* watch_;
   std::size_t count_;
   std::size_t run_length_ = 1;
   std::size_t runs_ = 0;
+  std::size_t step_ = 1;
+  Clock::time_point next_poll_;  // the caller's alone
   std::atomic<std::size_t> next_{0};
   std::atomic<std::size_t> unfinished_{0};
   std::atomic<bool> failed_{false};
+  std::atomic<bool> stopped_{false};
   std::exception_ptr error_;
   std::mutex done_mutex_;
   std::condition_variable done_;
@@ -107,9 +139,9 @@ class WorkerPool {
   // False in a child process made by fork(), where the workers do not exist.
   bool belongs_to_this_process() const { return owner_ == getpid(); }
 
-  std::exception_ptr run(std::size_t count, const Job& job) {
+  std::exception_ptr run(std::size_t count, const Job& job, const BatchWatch* watch) {
     if (count == 0) return nullptr;
-    auto batch = std::make_shared<Batch>(count, workers_ + 1, job);
+    auto batch = std::make_shared<Batch>(count, workers_ + 1, job, watch);
     bool shared = workers_ > 0 && batch->runs() > 1;  // a single run is done here at once
     if (shared) {
       {
@@ -118,7 +150,7 @@ class WorkerPool {
       }
       wake_.notify_all();
     }
-    batch->work();
+    batch->work(true);
     batch->wait();
     if (shared) {
       std::lock_guard lock(mutex_);
@@ -194,10 +226,10 @@ WorkerPool& pool() {
 
 }  // namespace
 
-std::exception_ptr run_parallel(std::size_t count, const Job& job) {
+std::exception_ptr run_parallel(std::size_t count, const Job& job, const BatchWatch* watch) {
   if (count == 0) return nullptr;
   try {
-    return pool().run(count, job);
+    return pool().run(count, job, watch);
   } catch (...) {  // no memory for the pool or the batch record
     return std::current_exception();
   }

@@ -5,6 +5,7 @@
 #include "bindings/errors.hpp"
 #include "bindings/py_ref.hpp"
 #include "bindings/py_schema.hpp"
+#include "bindings/signals.hpp"
 
 namespace qarvex::py {
 namespace {
@@ -172,7 +173,12 @@ std::optional<std::string_view> string_value(PyObject* object) {
   return std::string_view(text, static_cast<std::size_t>(length));
 }
 
-std::optional<std::vector<std::string>> string_list_value(PyObject* object) {
+namespace {
+
+// The items of a non-str sequence whose items are all str, in a List of texts (with reserve,
+// max_size and emplace_back of a string_view). Raises the bare errors.
+template <typename List>
+std::optional<List> string_items(PyObject* object) {
   if (PyUnicode_Check(object)) {
     raise_type_error("Can't extract `str` to `Vec`");
     return std::nullopt;
@@ -183,9 +189,16 @@ std::optional<std::vector<std::string>> string_list_value(PyObject* object) {
   }
   Py_ssize_t size = PySequence_Size(object);
   if (size < 0) return std::nullopt;
-  std::vector<std::string> items;
+  List items;
+  // A length no memory can hold is the caller's error: MemoryError, here or from the
+  // reservation's std::bad_alloc at the boundary.
+  if (static_cast<std::size_t>(size) > items.max_size()) {
+    PyErr_NoMemory();
+    return std::nullopt;
+  }
   items.reserve(static_cast<std::size_t>(size));
   for (Py_ssize_t i = 0; i < size; ++i) {
+    if (!signals_allow(static_cast<std::size_t>(i))) return std::nullopt;
     PyRef item = PyRef::steal(PySequence_GetItem(object, i));
     if (!item) return std::nullopt;
     std::optional<std::string_view> text = string_value(item.get());
@@ -193,6 +206,12 @@ std::optional<std::vector<std::string>> string_list_value(PyObject* object) {
     items.emplace_back(*text);
   }
   return items;
+}
+
+}  // namespace
+
+std::optional<std::vector<std::string>> string_list_value(PyObject* object) {
+  return string_items<std::vector<std::string>>(object);
 }
 
 std::optional<std::string_view> to_string(PyObject* object, const char* name) {
@@ -215,8 +234,8 @@ const Schema* to_schema(PyObject* object, const char* name) {
   return schema;
 }
 
-std::optional<std::vector<std::string>> to_string_list(PyObject* object, const char* name) {
-  return with_prefix(string_list_value(object), name);
+std::optional<TextList> to_text_list(PyObject* object, const char* name) {
+  return with_prefix(string_items<TextList>(object), name);
 }
 
 std::optional<std::uint64_t> to_unsigned(PyObject* object, const char* name) {

@@ -16,6 +16,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/text_list.hpp"
 #include "schema/schema.hpp"
 
 namespace qarvex::py {
@@ -59,7 +60,8 @@ std::optional<std::vector<std::string>> string_list_value(PyObject* object);
 std::optional<std::string_view> to_string(PyObject* object, const char* name);
 bool check_dict(PyObject* object, const char* name);
 const Schema* to_schema(PyObject* object, const char* name);
-std::optional<std::vector<std::string>> to_string_list(PyObject* object, const char* name);
+// The same as string_list_value, in one buffer: for sequences of any length.
+std::optional<TextList> to_text_list(PyObject* object, const char* name);
 std::optional<std::uint64_t> to_unsigned(PyObject* object, const char* name);
 
 // `None` (or a parameter not given) is the absent value.

@@ -12,6 +12,7 @@
 #include "bindings/pickle_payload.hpp"
 #include "bindings/py_ref.hpp"
 #include "bindings/py_schema.hpp"
+#include "bindings/signals.hpp"
 #include "bindings/types.hpp"
 #include "generator/query_generator.hpp"
 
@@ -65,9 +66,6 @@ PyObject* generate(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyOb
   });
 }
 
-// A long batch still answers Ctrl-C; checking every query would cost more than it is worth.
-constexpr Py_ssize_t signal_check_interval = 1 << 16;
-
 PyObject* generate_batch(PyObject* self, PyObject* const* args, Py_ssize_t nargs,
                          PyObject* kwnames) {
   return guarded([&]() -> PyRef {
@@ -90,11 +88,9 @@ PyObject* generate_batch(PyObject* self, PyObject* const* args, Py_ssize_t nargs
     if (!list) return PyRef();
     QueryGenerator& generator = generator_of(self);
     for (Py_ssize_t i = 0; i < size; ++i) {
-      if (i % signal_check_interval == signal_check_interval - 1 && PyErr_CheckSignals() < 0) {
-        return PyRef();
-      }
+      if (!signals_allow(static_cast<std::size_t>(i))) return release_partial_list(std::move(list), i);
       PyRef text = new_str(generator.generate(*type));
-      if (!text) return PyRef();
+      if (!text) return release_partial_list(std::move(list), i);
       PyList_SET_ITEM(list.get(), i, text.release());
     }
     return list;

@@ -253,7 +253,7 @@ auto diagnostic_slots = class_slots<ValidationDiagnostic>(
 
 // --- ValidationResult -------------------------------------------------------------------------
 
-const ValidationResult& result_of(PyObject* self) { return value_of<ValidationResult>(self); }
+const ValidationResult& result_of(PyObject* self) { return value_of<HeldResult>(self).result; }
 
 template <std::vector<std::string> (ValidationResult::*texts)() const>
 PyObject* get_texts(PyObject* self, void*) {
@@ -393,7 +393,7 @@ PyMethodDef result_methods[] = {
     {nullptr, nullptr, 0, nullptr},
 };
 
-auto result_slots = class_slots<ValidationResult>(
+auto result_slots = class_slots<HeldResult>(
     slot(Py_tp_repr, result_repr), slot(Py_nb_bool, result_bool),
     slot(Py_sq_length, result_length), slot(Py_tp_getset, result_getters),
     slot(Py_tp_methods, result_methods));
@@ -404,7 +404,7 @@ PyType_Spec validation_diagnostic_spec = class_spec<ValidationDiagnostic>(
     "builtins.ValidationDiagnostic", class_flags | Py_TPFLAGS_DISALLOW_INSTANTIATION,
     diagnostic_slots);
 
-PyType_Spec validation_result_spec = class_spec<ValidationResult>(
+PyType_Spec validation_result_spec = class_spec<HeldResult>(
     "builtins.ValidationResult", class_flags | Py_TPFLAGS_DISALLOW_INSTANTIATION, result_slots);
 
 PyMethodDef restore_validation_diagnostic_def = {
@@ -417,8 +417,10 @@ PyMethodDef restore_validation_result_def = {
     "_restore_validation_result(diagnostics, fixed_query)\n--\n\n"
     "Rebuild a pickled ValidationResult from its diagnostics and fixed query."};
 
-PyRef new_validation_result(ValidationResult result) {
-  return new_instance(ClassId::ValidationResult, std::move(result));
+PyRef new_validation_result(ValidationResult result,
+                            std::shared_ptr<const FreeMemoryOnRelease> batch_memory) {
+  return new_instance(ClassId::ValidationResult,
+                      HeldResult{std::move(batch_memory), std::move(result)});
 }
 
 }  // namespace qarvex::py

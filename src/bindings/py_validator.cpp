@@ -1,11 +1,13 @@
 // The Python class Qarvex: a validator bound to its own copy of a schema.
 #include <array>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
+#include "base/memory.hpp"
 #include "bindings/args.hpp"
 #include "bindings/convert.hpp"
 #include "bindings/errors.hpp"
@@ -14,6 +16,7 @@
 #include "bindings/py_ref.hpp"
 #include "bindings/py_schema.hpp"
 #include "bindings/py_validation_result.hpp"
+#include "bindings/signals.hpp"
 #include "bindings/types.hpp"
 #include "validator/batch.hpp"
 #include "validator/validate_query.hpp"
@@ -21,15 +24,16 @@
 namespace qarvex::py {
 namespace {
 
-// A validator holds its own copy of the schema it was constructed with.
-const Schema& schema_of(PyObject* self) { return value_of<Schema>(self); }
+// A validator holds its own copy of the schema it was constructed with, with its names indexed.
+const IndexedSchema& indexed_schema_of(PyObject* self) { return value_of<IndexedSchema>(self); }
+const Schema& schema_of(PyObject* self) { return indexed_schema_of(self).schema; }
 
 PyObject* qarvex_new(PyTypeObject* type, PyObject* args, PyObject* kwargs) {
   return guarded([&] {
     PyObject* value = bind_single_tuple("Qarvex.__new__()", "schema", args, kwargs);
     const Schema* schema = value == nullptr ? nullptr : to_schema(value, "schema");
     if (schema == nullptr) return PyRef();
-    return new_instance(type, *schema);
+    return new_instance(type, IndexedSchema(*schema));
   });
 }
 
@@ -44,26 +48,41 @@ PyObject* validate(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyOb
     std::optional<std::string_view> query =
         bind_single_string("Qarvex.validate()", "query", args, nargs, kwnames);
     if (!query) return PyRef();
-    return new_validation_result(validate_query(schema_of(self), *query));
+    const IndexedSchema& schema = indexed_schema_of(self);
+    return new_validation_result(validate_query(schema.schema, schema.names, *query));
   });
 }
+
+// From this many queries on, the memory a batch leaves in the workers' arenas is returned to
+// the system once its results are released; a smaller batch leaves too little to be worth
+// the few milliseconds that takes.
+constexpr std::size_t large_batch = 10000;
 
 PyObject* validate_batch(PyObject* self, PyObject* const* args, Py_ssize_t nargs,
                          PyObject* kwnames) {
   return guarded([&]() -> PyRef {
     PyObject* value = bind_single("Qarvex.validate_batch()", "queries", args, nargs, kwnames);
     if (value == nullptr) return PyRef();
-    std::optional<std::vector<std::string>> queries = to_string_list(value, "queries");
+    // Declared before the batch's own data, so that it goes after them when nothing else
+    // holds it: a batch that ends without results returns its memory at once.
+    std::shared_ptr<const FreeMemoryOnRelease> batch_memory;
+    std::optional<TextList> queries = to_text_list(value, "queries");
     if (!queries) return PyRef();
-    const Schema& schema = schema_of(self);
+    if (queries->size() >= large_batch) batch_memory = std::make_shared<FreeMemoryOnRelease>();
+    const IndexedSchema& schema = indexed_schema_of(self);
     BatchOutcome outcome;
-    Py_BEGIN_ALLOW_THREADS
-    outcome = validate_all(schema, *queries);
-    Py_END_ALLOW_THREADS
+    bool interrupted = false;
+    {
+      ReleasedLock released;
+      BatchWatch watch = released.watch();
+      outcome = validate_all(schema, *queries, &watch);
+      interrupted = released.interrupted();
+    }
+    if (interrupted) return PyRef();
     // A fault inside a worker is raised here, with the interpreter lock held again.
     if (outcome.fault) std::rethrow_exception(outcome.fault);
-    return new_list(outcome.results, [](ValidationResult& result) {
-      return new_validation_result(std::move(result));
+    return new_interruptible_list(outcome.results, [&](ValidationResult& result) {
+      return new_validation_result(std::move(result), batch_memory);
     });
   });
 }
@@ -108,7 +127,7 @@ PyObject* restore_qarvex(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyO
     const PayloadReader reader(ClassId::Qarvex);
     std::optional<Schema> schema = reader.schema(values[0], "schema_json");
     if (!schema || !check_restore_options(reader, values[1])) return PyRef();
-    return new_instance(ClassId::Qarvex, std::move(*schema));
+    return new_instance(ClassId::Qarvex, IndexedSchema(std::move(*schema)));
   });
 }
 
@@ -123,19 +142,20 @@ PyMethodDef methods[] = {
     {"validate_batch", as_method(validate_batch), METH_FASTCALL | METH_KEYWORDS,
      "validate_batch($self, queries)\n--\n\n"
      "Validate multiple queries at once and return one ``ValidationResult`` per query.\n\n"
-     "Queries are validated in parallel (via Rayon) and the Python GIL is released\n"
+     "Queries are validated in parallel (on the module's own worker pool, one thread\n"
+     "per logical processor) and the Python GIL is released\n"
      "for the duration of the batch, so other Python threads (e.g. asyncio event loop)\n"
      "are not blocked."},
     {nullptr, nullptr, 0, nullptr},
 };
 
-auto slots = class_slots<Schema>(slot(Py_tp_new, qarvex_new), slot(Py_tp_repr, qarvex_repr),
+auto slots = class_slots<IndexedSchema>(slot(Py_tp_new, qarvex_new), slot(Py_tp_repr, qarvex_repr),
                                  slot(Py_tp_getset, getters), slot(Py_tp_methods, methods),
                                  doc_slot("Qarvex(schema)\n--\n\n"));
 
 }  // namespace
 
-PyType_Spec qarvex_spec = class_spec<Schema>("builtins.Qarvex", class_flags, slots);
+PyType_Spec qarvex_spec = class_spec<IndexedSchema>("builtins.Qarvex", class_flags, slots);
 
 PyMethodDef restore_qarvex_def = {"_restore_qarvex", as_method(restore_qarvex),
                                   METH_FASTCALL | METH_KEYWORDS,

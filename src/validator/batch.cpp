@@ -1,11 +1,12 @@
 #include "validator/batch.hpp"
 
-#include "validator/validate_query.hpp"
 #include "base/worker_pool.hpp"
+#include "validator/validate_query.hpp"
 
 namespace qarvex {
 
-BatchOutcome validate_all(const Schema& schema, const std::vector<std::string>& queries) {
+BatchOutcome validate_all(const IndexedSchema& schema, const TextList& queries,
+                          const BatchWatch* watch) {
   BatchOutcome outcome;
   try {
     outcome.results.resize(queries.size());
@@ -14,8 +15,10 @@ BatchOutcome validate_all(const Schema& schema, const std::vector<std::string>& 
     return outcome;
   }
   outcome.fault = run_parallel(queries.size(), [&](std::size_t begin, std::size_t end) {
-    for (std::size_t i = begin; i < end; ++i) outcome.results[i] = validate_query(schema, queries[i]);
-  });
+    for (std::size_t i = begin; i < end; ++i) {
+      outcome.results[i] = validate_query(schema.schema, schema.names, queries[i]);
+    }
+  }, watch);
   return outcome;
 }
 

@@ -5,8 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "schema/schema.hpp"
+#include "base/text_list.hpp"
+#include "base/worker_pool.hpp"
 #include "validator/diagnostics.hpp"
+#include "validator/schema_names.hpp"
 
 namespace qarvex {
 
@@ -15,6 +17,8 @@ struct BatchOutcome {
   std::exception_ptr fault;               // set when a worker failed; results are then partial
 };
 
-BatchOutcome validate_all(const Schema& schema, const std::vector<std::string>& queries);
+// With a watch that says stop, the results of the queries not reached stay empty.
+BatchOutcome validate_all(const IndexedSchema& schema, const TextList& queries,
+                          const BatchWatch* watch = nullptr);
 
 }  // namespace qarvex

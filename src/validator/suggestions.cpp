@@ -4,35 +4,12 @@
 #include <vector>
 
 #include "base/unicode_lower.hpp"
+#include "validator/edit_distance.hpp"
 
 namespace qarvex {
 namespace {
 
-constexpr std::size_t max_distance = 3;
-
-std::size_t length_gap(std::size_t a, std::size_t b) { return a > b ? a - b : b - a; }
-
-// The Levenshtein distance between the bytes of `a` and `b`, or none as soon as a whole row
-// exceeds `bound` (no later row can come back under it).
-std::optional<std::size_t> bounded_distance(std::string_view a, std::string_view b,
-                                            std::size_t bound, std::vector<std::size_t>& above,
-                                            std::vector<std::size_t>& row) {
-  above.resize(b.size() + 1);
-  row.resize(b.size() + 1);
-  for (std::size_t j = 0; j <= b.size(); ++j) above[j] = j;
-  for (std::size_t i = 1; i <= a.size(); ++i) {
-    row[0] = i;
-    std::size_t smallest = i;
-    for (std::size_t j = 1; j <= b.size(); ++j) {
-      row[j] = a[i - 1] == b[j - 1] ? above[j - 1]
-                                     : 1 + std::min({above[j], above[j - 1], row[j - 1]});
-      smallest = std::min(smallest, row[j]);
-    }
-    if (smallest > bound) return std::nullopt;
-    std::swap(above, row);
-  }
-  return above[b.size()];
-}
+constexpr std::size_t max_distance = NameIndex::max_distance;
 
 }  // namespace
 
@@ -58,9 +35,28 @@ std::optional<std::string> closest_match(std::string_view name,
   return best;
 }
 
+// The same choice as the scan above: the index yields, in list order, every candidate the scan
+// could accept, with its distance, so the scan's skips and threshold apply unchanged to those.
+std::optional<std::string> closest_match(std::string_view name, const NameIndex& candidates) {
+  std::size_t threshold = max_distance;
+  const std::string* best = nullptr;
+  for (const NameIndex::Near& near : candidates.near(unicode_lower(name))) {
+    const std::string& candidate = candidates.names()[near.position];
+    // The lower-cased lengths differ by no more than the distance, so only the raw lengths
+    // are left to compare.
+    if (length_gap(name.size(), candidate.size()) > threshold || near.distance > threshold) {
+      continue;
+    }
+    if (near.distance == 0) return candidate;
+    best = &candidate;
+    threshold = near.distance - 1;
+  }
+  if (best == nullptr) return std::nullopt;
+  return *best;
+}
+
 std::optional<Suggestion> label_suggestion(std::string_view name,
-                                           std::span<const std::string> candidates) {
-  std::optional<std::string> best = closest_match(name, candidates);
+                                           const std::optional<std::string>& best) {
   if (!best) return std::nullopt;
   std::string original = ":" + std::string(name);
   std::string replacement = ":" + *best;

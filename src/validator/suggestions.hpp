@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "validator/diagnostics.hpp"
+#include "validator/name_index.hpp"
 
 namespace qarvex {
 
@@ -17,9 +18,12 @@ namespace qarvex {
 std::optional<std::string> closest_match(std::string_view name,
                                          std::span<const std::string> candidates);
 
+// The same candidate, found through the index rather than by looking at every name.
+std::optional<std::string> closest_match(std::string_view name, const NameIndex& candidates);
+
 // ":name" to ":best", described "Replace :name with :best"; none without a candidate.
 std::optional<Suggestion> label_suggestion(std::string_view name,
-                                           std::span<const std::string> candidates);
+                                           const std::optional<std::string>& best);
 
 // "key" to "best", described "Replace property 'key' with 'best'"; none without a candidate.
 std::optional<Suggestion> property_suggestion(std::string_view key,

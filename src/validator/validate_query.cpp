@@ -9,13 +9,14 @@
 
 namespace qarvex {
 
-ValidationResult validate_query(const Schema& schema, std::string_view text) {
+ValidationResult validate_query(const Schema& schema, const SchemaNames& names,
+                                std::string_view text) {
   auto parsed = parse_for_validation(text);
   if (auto* error = std::get_if<ParseErrorInfo>(&parsed)) {
     return syntax_error_result(std::move(error->message), error->position);
   }
   const ParsedQuery& query = std::get<ParsedQuery>(parsed);
-  ValidationContext context(schema);
+  ValidationContext context(schema, names);
   // A standalone procedure call has nothing to check.
   if (const auto* regular = std::get_if<RegularQuery>(&query.query.node)) {
     walk_query(context, *regular);
@@ -23,6 +24,10 @@ ValidationResult validate_query(const Schema& schema, std::string_view text) {
   ValidationResult result = semantic_result(std::move(context.sink));
   result.fixed_query = fixed_query(result.diagnostics, text, query.name_sites);
   return result;
+}
+
+ValidationResult validate_query(const Schema& schema, std::string_view text) {
+  return validate_query(schema, SchemaNames(schema), text);
 }
 
 }  // namespace qarvex

@@ -5,10 +5,16 @@
 
 #include "schema/schema.hpp"
 #include "validator/diagnostics.hpp"
+#include "validator/schema_names.hpp"
 
 namespace qarvex {
 
 // Parses, builds and walks `text`; every problem becomes a diagnostic, so this never fails.
+// `names` are those of `schema`.
+ValidationResult validate_query(const Schema& schema, const SchemaNames& names,
+                                std::string_view text);
+
+// The same for a one-off check, indexing the schema's names first.
 ValidationResult validate_query(const Schema& schema, std::string_view text);
 
 }  // namespace qarvex

@@ -13,9 +13,9 @@
 namespace qarvex {
 namespace {
 
-Schema movie_schema() {
-  return Schema({{"Person", {"name", "age"}}, {"Movie", {"title"}}},
-                {{"ACTED_IN", {"Person", "Movie", {"role"}}}});
+IndexedSchema movie_schema() {
+  return IndexedSchema(Schema({{"Person", {"name", "age"}}, {"Movie", {"title"}}},
+                {{"ACTED_IN", {"Person", "Movie", {"role"}}}}));
 }
 
 std::vector<std::string> mixed_queries(std::size_t copies) {
@@ -38,32 +38,32 @@ std::vector<std::string> as_json(const std::vector<ValidationResult>& results) {
 }
 
 TEST(Batch, MatchesSingleValidationInOrder) {
-  Schema schema = movie_schema();
+  IndexedSchema schema = movie_schema();
   std::vector<std::string> queries = mixed_queries(50);
-  BatchOutcome outcome = validate_all(schema, queries);
+  BatchOutcome outcome = validate_all(schema, TextList(queries));
   ASSERT_FALSE(outcome.fault);
   ASSERT_EQ(outcome.results.size(), queries.size());
   for (std::size_t i = 0; i < queries.size(); ++i) {
-    EXPECT_EQ(result_to_json(outcome.results[i]), result_to_json(validate_query(schema, queries[i])))
+    EXPECT_EQ(result_to_json(outcome.results[i]), result_to_json(validate_query(schema.schema, queries[i])))
         << queries[i];
   }
 }
 
 TEST(Batch, EmptyBatch) {
-  BatchOutcome outcome = validate_all(movie_schema(), {});
+  BatchOutcome outcome = validate_all(movie_schema(), TextList());
   EXPECT_FALSE(outcome.fault);
   EXPECT_TRUE(outcome.results.empty());
 }
 
 TEST(Batch, ConcurrentBatchesShareThePool) {
-  Schema schema = movie_schema();
+  IndexedSchema schema = movie_schema();
   std::vector<std::string> queries = mixed_queries(20);
-  std::vector<std::string> expected = as_json(validate_all(schema, queries).results);
+  std::vector<std::string> expected = as_json(validate_all(schema, TextList(queries)).results);
   std::vector<std::vector<std::string>> seen(4);
   std::vector<std::thread> threads;
   for (std::size_t t = 0; t < seen.size(); ++t) {
     threads.emplace_back([&, t] {
-      for (int round = 0; round < 3; ++round) seen[t] = as_json(validate_all(schema, queries).results);
+      for (int round = 0; round < 3; ++round) seen[t] = as_json(validate_all(schema, TextList(queries)).results);
     });
   }
   for (std::thread& thread : threads) thread.join();

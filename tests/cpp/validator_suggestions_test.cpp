@@ -46,9 +46,9 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(LabelSuggestion, PrefixesBothNamesWithAColon) {
   Names labels{"Movie", "Person"};
-  EXPECT_EQ(label_suggestion("Persn", labels),
+  EXPECT_EQ(label_suggestion("Persn", closest_match("Persn", labels)),
             (Suggestion{":Persn", ":Person", "Replace :Persn with :Person"}));
-  EXPECT_EQ(label_suggestion("Xyzzy", labels), std::nullopt);
+  EXPECT_EQ(label_suggestion("Xyzzy", closest_match("Xyzzy", labels)), std::nullopt);
 }
 
 TEST(PropertySuggestion, QuotesBothKeysInTheDescription) {

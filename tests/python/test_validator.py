@@ -108,8 +108,12 @@ def test_getter_docs():
         "Advisory warnings (not errors \u2014 query still runs, but may be slow or incorrect).")
     assert ValidationDiagnostic.code.__doc__ == 'Short error code (e.g. "E201").'
     assert ValidationDiagnostic.position_col.__doc__ == "1-based column number (parse errors only), or None."
-    assert Qarvex.validate_batch.__doc__.startswith(
-        "Validate multiple queries at once and return one ``ValidationResult`` per query.")
+    assert Qarvex.validate_batch.__doc__ == (
+        "Validate multiple queries at once and return one ``ValidationResult`` per query.\n\n"
+        "Queries are validated in parallel (on the module's own worker pool, one thread\n"
+        "per logical processor) and the Python GIL is released\n"
+        "for the duration of the batch, so other Python threads (e.g. asyncio event loop)\n"
+        "are not blocked.")
 
 
 @pytest.mark.parametrize("call,error,message", [
@@ -128,6 +132,31 @@ def test_argument_errors(validator, call, error, message):
     with pytest.raises(error) as caught:
         call(validator)
     assert str(caught.value) == message
+
+
+class ClaimedLength:
+    """A sequence that claims a length it does not have."""
+
+    def __init__(self, length):
+        self.length = length
+
+    def __len__(self):
+        return self.length
+
+    def __getitem__(self, index):
+        return "RETURN 1"
+
+
+@pytest.mark.parametrize("length,error", [
+    (2**62, MemoryError),        # fits an index but no memory holds it
+    (2**63 - 1, MemoryError),
+    (2**63, OverflowError),      # does not fit an index at all
+    (2**64, OverflowError),
+])
+def test_batch_lengths_that_cannot_be_allocated_are_user_errors(validator, length, error):
+    with pytest.raises(error):
+        validator.validate_batch(ClaimedLength(length))
+    assert len(validator.validate_batch(ClaimedLength(3))) == 3
 
 
 MIXED = [
@@ -311,3 +340,29 @@ def test_endpoint_check_over_several_pairs(query, messages):
 def test_validator_schema_copy_keeps_every_pair():
     copy = _qarvex.Qarvex(SEVERAL_PAIRS).schema
     assert copy.to_dict() == SEVERAL_PAIRS.to_dict()
+
+
+def test_a_released_large_batch_hands_its_memory_back():
+    # In a fresh process, so that the figures are this batch's alone. Results with diagnostics
+    # are made on the worker threads, whose allocator arenas would otherwise keep them.
+    code = textwrap.dedent("""
+        from _qarvex import Qarvex, Schema
+
+        def resident_mb():
+            with open("/proc/self/status") as status:
+                line = next(l for l in status if l.startswith("VmRSS"))
+            return int(line.split()[1]) / 1024
+
+        v = Qarvex(Schema({"Person": ["name"]}, {"KNOWS": ("Person", "Person", [])}))
+        queries = [f"MATCH (p:Persn)-[:KNOWS]->(f) RETURN p.nme, f.age // {i}" for i in range(300_000)]
+        before = resident_mb()
+        results = v.validate_batch(queries)
+        held = resident_mb() - before
+        del results
+        print(held, resident_mb() - before)
+    """)
+    child = subprocess.run([sys.executable, "-c", code], timeout=300, capture_output=True, text=True)
+    assert child.returncode == 0, child.stderr
+    held, left = map(float, child.stdout.split())
+    assert held > 100, "the batch was meant to hold much more memory than the margin"
+    assert left < 50, f"{left:.0f} MB still resident after the results were released"

@@ -14,9 +14,9 @@ void check_labels(ValidationContext& context, const std::vector<std::string>& la
                   DiagnosticCode code) {
   for (const std::string& label : labels) {
     if (context.schema.has_label(label)) continue;
-    std::optional<std::string> best = closest_match(label, context.known_labels());
+    std::optional<std::string> best = closest_match(label, context.names.labels);
     context.sink.add_error(code, format_message(code, {label, did_you_mean_hint(":", best)}),
-                           label_suggestion(label, context.known_labels()));
+                           label_suggestion(label, best));
   }
 }
 
@@ -144,11 +144,11 @@ void check_relationship_pattern(ValidationContext& context, const RelationshipPa
   for (const std::string& type : relationship.types) {
     const RelationshipType* rel = context.schema.relationship(type);
     if (rel == nullptr) {
-      std::optional<std::string> best = closest_match(type, context.known_types());
+      std::optional<std::string> best = closest_match(type, context.names.types);
       context.sink.add_error(
           DiagnosticCode::UnknownRelType,
           format_message(DiagnosticCode::UnknownRelType, {type, did_you_mean_hint(":", best)}),
-          label_suggestion(type, context.known_types()));
+          label_suggestion(type, best));
       continue;
     }
     if (map != nullptr) {

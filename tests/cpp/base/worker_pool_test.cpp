@@ -87,6 +87,64 @@ TEST(WorkerPool, CarriesTheExceptionBackAndStaysUsable) {
   EXPECT_TRUE(after.complete());
 }
 
+// A batch of slow indices whose watch says stop at its second question: the batch ends long
+// before its indices could all have run, none runs twice, and only the caller is asked.
+TEST(WorkerPool, AWatchThatSaysStopEndsTheBatchAtTheNextIndex) {
+  constexpr std::size_t count = 100000;  // 100 s of work at 1 ms an index on one thread
+  std::vector<std::atomic<int>> visits(count);
+  std::thread::id caller = std::this_thread::get_id();
+  std::atomic<int> questions{0};
+  std::atomic<bool> asked_elsewhere{false};
+  BatchWatch watch{std::chrono::milliseconds(5), [&] {
+                     if (std::this_thread::get_id() != caller) asked_elsewhere = true;
+                     return questions.fetch_add(1) < 1;
+                   }};
+  auto started = std::chrono::steady_clock::now();
+  std::exception_ptr error = run_parallel(
+      count,
+      [&](std::size_t begin, std::size_t end) {
+        for (std::size_t i = begin; i < end; ++i) {
+          visits[i].fetch_add(1);
+          std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+      },
+      &watch);
+  auto took = std::chrono::steady_clock::now() - started;
+  EXPECT_FALSE(error);
+  EXPECT_EQ(questions.load(), 2);
+  EXPECT_FALSE(asked_elsewhere.load());
+  EXPECT_LT(took, std::chrono::seconds(10));
+  std::size_t visited = 0;
+  for (const std::atomic<int>& v : visits) {
+    EXPECT_LE(v.load(), 1);
+    visited += static_cast<std::size_t>(v.load());
+  }
+  EXPECT_LT(visited, count);
+
+  SquaresBatch after(5000);  // the pool is usable again
+  EXPECT_FALSE(after.run());
+  EXPECT_TRUE(after.complete());
+}
+
+// A watch that never says stop changes nothing but the asking.
+TEST(WorkerPool, AWatchedBatchThatGoesOnCompletes) {
+  std::atomic<int> questions{0};
+  BatchWatch watch{std::chrono::milliseconds(1), [&] { return ++questions, true; }};
+  std::vector<std::atomic<int>> visits(2000);
+  std::exception_ptr error = run_parallel(
+      visits.size(),
+      [&](std::size_t begin, std::size_t end) {
+        for (std::size_t i = begin; i < end; ++i) {
+          visits[i].fetch_add(1);
+          std::this_thread::sleep_for(std::chrono::microseconds(50));
+        }
+      },
+      &watch);
+  EXPECT_FALSE(error);
+  for (const std::atomic<int>& v : visits) EXPECT_EQ(v.load(), 1);
+  EXPECT_GT(questions.load(), 0);
+}
+
 TEST(WorkerPool, WorkersHaveTheFixedStackSize) {
   std::atomic<std::size_t> smallest{SIZE_MAX};
   std::atomic<int> worker_runs{0};
