@@ -33,7 +33,7 @@ test-debug:
 	$(DEVROOT) sh -c '$(call CONFIGURE,build/debug,-DQARVEX_TESTS=OFF \
 	  -DPython_EXECUTABLE=/usr/bin/$(DEBUG_PYTHON) -DCMAKE_CXX_FLAGS=-fno-canonical-system-headers) \
 	  && cmake --build build/debug -j $(JOBS) \
-	  && PYTHONPATH=build/debug $(DEBUG_PYTHON) -m pytest tests/python -q $(PYTEST_ARGS)'
+	  && PYTHONPATH=build/debug:python $(DEBUG_PYTHON) -m pytest tests/python -q $(PYTEST_ARGS)'
 
 demo: build
 	$(DEVROOT) env PYTHONPATH=$(BUILD):python $(PYTHON) examples/quickstart.py
