@@ -19,15 +19,26 @@
 namespace qarvex::py {
 namespace {
 
-// A validator holds its own copy of the schema it was constructed with.
-const Schema& schema_of(PyObject* self) { return value_of<Schema>(self); }
+// A validator holds its own copy of the schema it was constructed with, and its dialect.
+struct ValidatorValue {
+  Schema schema;
+  Dialect dialect;
+};
+
+const ValidatorValue& validator_of(PyObject* self) { return value_of<ValidatorValue>(self); }
+const Schema& schema_of(PyObject* self) { return validator_of(self).schema; }
 
 PyObject* qarvex_new(PyTypeObject* type, PyObject* args, PyObject* kwargs) {
   return guarded([&] {
-    PyObject* value = bind_single_tuple("Qarvex.__new__()", "schema", args, kwargs);
-    const Schema* schema = value == nullptr ? nullptr : to_schema(value, "schema");
+    static constexpr const char* names[] = {"schema", "dialect"};
+    static constexpr Signature signature{"Qarvex.__new__()", names, 1, 1};
+    PyObject* values[2];
+    if (!bind_tuple(signature, args, kwargs, values)) return PyRef();
+    const Schema* schema = to_schema(values[0], "schema");
     if (schema == nullptr) return PyRef();
-    return new_instance(type, *schema);
+    std::optional<Dialect> dialect = to_dialect(values[1], "dialect");
+    if (!dialect) return PyRef();
+    return new_instance(type, ValidatorValue{*schema, *dialect});
   });
 }
 
@@ -35,14 +46,26 @@ PyObject* get_schema(PyObject* self, void*) {
   return guarded([&] { return new_schema_object(schema_of(self)); });
 }
 
-PyObject* qarvex_repr(PyObject*) { return new_str("Qarvex()").release(); }
+PyObject* get_dialect(PyObject* self, void*) {
+  return guarded([&] { return new_str(dialect_name(validator_of(self).dialect)); });
+}
+
+// The core dialect is the default, so only another one is shown.
+PyObject* qarvex_repr(PyObject* self) {
+  return guarded([&] {
+    Dialect dialect = validator_of(self).dialect;
+    if (dialect == Dialect::core) return new_str("Qarvex()");
+    return new_str("Qarvex(dialect='" + std::string(dialect_name(dialect)) + "')");
+  });
+}
 
 PyObject* validate(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
   return guarded([&] {
     std::optional<std::string_view> query =
         bind_single_string("Qarvex.validate()", "query", args, nargs, kwnames);
     if (!query) return PyRef();
-    return new_validation_result(validate_query(schema_of(self), *query));
+    const ValidatorValue& validator = validator_of(self);
+    return new_validation_result(validate_query(validator.schema, *query, validator.dialect));
   });
 }
 
@@ -53,10 +76,10 @@ PyObject* validate_batch(PyObject* self, PyObject* const* args, Py_ssize_t nargs
     if (value == nullptr) return PyRef();
     std::optional<std::vector<std::string>> queries = to_string_list(value, "queries");
     if (!queries) return PyRef();
-    const Schema& schema = schema_of(self);
+    const ValidatorValue& validator = validator_of(self);
     BatchOutcome outcome;
     Py_BEGIN_ALLOW_THREADS
-    outcome = validate_all(schema, *queries);
+    outcome = validate_all(validator.schema, *queries, validator.dialect);
     Py_END_ALLOW_THREADS
     // A fault inside a worker is raised here, with the interpreter lock held again.
     if (outcome.fault) std::rethrow_exception(outcome.fault);
@@ -68,6 +91,8 @@ PyObject* validate_batch(PyObject* self, PyObject* const* args, Py_ssize_t nargs
 
 PyGetSetDef getters[] = {
     {"schema", get_schema, nullptr, "The schema this validator was constructed with.", nullptr},
+    {"dialect", get_dialect, nullptr, "The Cypher dialect queries are read in: 'core' or 'neo4j'.",
+     nullptr},
     {nullptr, nullptr, nullptr, nullptr, nullptr},
 };
 
@@ -82,12 +107,12 @@ PyMethodDef methods[] = {
     {nullptr, nullptr, 0, nullptr},
 };
 
-auto slots = class_slots<Schema>(slot(Py_tp_new, qarvex_new), slot(Py_tp_repr, qarvex_repr),
-                                 slot(Py_tp_getset, getters), slot(Py_tp_methods, methods),
-                                 doc_slot("Qarvex(schema)\n--\n\n"));
+auto slots = class_slots<ValidatorValue>(
+    slot(Py_tp_new, qarvex_new), slot(Py_tp_repr, qarvex_repr), slot(Py_tp_getset, getters),
+    slot(Py_tp_methods, methods), doc_slot("Qarvex(schema, *, dialect='core')\n--\n\n"));
 
 }  // namespace
 
-PyType_Spec qarvex_spec = class_spec<Schema>("builtins.Qarvex", class_flags, slots);
+PyType_Spec qarvex_spec = class_spec<ValidatorValue>("builtins.Qarvex", class_flags, slots);
 
 }  // namespace qarvex::py

@@ -154,7 +154,7 @@ struct ExistsBody {
     QARVEX_AST_FIELDS(Name, variable, list, predicate) \
   };
 
-// The 50 kinds of expression; `Expression` holds one of them.
+// The 51 kinds of expression; `Expression` holds one of them.
 namespace expr {
 
 struct Integer {
@@ -292,6 +292,13 @@ struct CollectSubquery {
   Box<RegularQuery> query;
   QARVEX_AST_FIELDS(CollectSubquery, query)
 };
+// A label test (Neo4j): «n:A:B» or «n:A&B» holds every label, «n:A|B» any of them.
+struct HasLabels {
+  Box<Expression> subject;
+  std::vector<std::string> labels;
+  bool any = false;
+  QARVEX_AST_FIELDS(HasLabels, subject, labels, any)
+};
 
 }  // namespace expr
 
@@ -306,8 +313,8 @@ struct Expression {
       expr::Negate, expr::FunctionCall, expr::CountStar, expr::Case, expr::ListComprehension,
       expr::QuantifierAll, expr::QuantifierAny, expr::QuantifierNone, expr::QuantifierSingle,
       expr::Reduce, expr::ShortestPath, expr::PatternComprehension, expr::Exists,
-      expr::CountSubquery, expr::CollectSubquery>;
-  static_assert(std::variant_size_v<Node> == 50);
+      expr::CountSubquery, expr::CollectSubquery, expr::HasLabels>;
+  static_assert(std::variant_size_v<Node> == 51);
 
   Node node;
   QARVEX_AST_FIELDS(Expression, node)

@@ -148,6 +148,11 @@ class NameWalk {
   void expression_node(const expr::CountSubquery& node, Pending&) { subquery(node.query); }
   void expression_node(const expr::CollectSubquery& node, Pending&) { subquery(node.query); }
 
+  void expression_node(const expr::HasLabels& node, Pending& pending) {
+    for (const std::string& label : node.labels) labels_.insert(label);
+    push(node.subject, pending);
+  }
+
   void subquery(const Box<RegularQuery>& query) {
     if (query) regular_query(*query);
   }

@@ -5,7 +5,8 @@
 
 namespace qarvex {
 
-BatchOutcome validate_all(const Schema& schema, const std::vector<std::string>& queries) {
+BatchOutcome validate_all(const Schema& schema, const std::vector<std::string>& queries,
+                          Dialect dialect) {
   BatchOutcome outcome;
   try {
     outcome.results.resize(queries.size());
@@ -14,7 +15,9 @@ BatchOutcome validate_all(const Schema& schema, const std::vector<std::string>& 
     return outcome;
   }
   outcome.fault = run_parallel(queries.size(), [&](std::size_t begin, std::size_t end) {
-    for (std::size_t i = begin; i < end; ++i) outcome.results[i] = validate_query(schema, queries[i]);
+    for (std::size_t i = begin; i < end; ++i) {
+      outcome.results[i] = validate_query(schema, queries[i], dialect);
+    }
   });
   return outcome;
 }

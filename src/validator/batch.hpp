@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "parser/dialect.hpp"
 #include "schema/schema.hpp"
 #include "validator/diagnostics.hpp"
 
@@ -15,6 +16,7 @@ struct BatchOutcome {
   std::exception_ptr fault;               // set when a worker failed; results are then partial
 };
 
-BatchOutcome validate_all(const Schema& schema, const std::vector<std::string>& queries);
+BatchOutcome validate_all(const Schema& schema, const std::vector<std::string>& queries,
+                          Dialect dialect = Dialect::core);
 
 }  // namespace qarvex

@@ -9,8 +9,8 @@
 
 namespace qarvex {
 
-ValidationResult validate_query(const Schema& schema, std::string_view text) {
-  auto parsed = parse_for_validation(text);
+ValidationResult validate_query(const Schema& schema, std::string_view text, Dialect dialect) {
+  auto parsed = parse_for_validation(text, dialect);
   if (auto* error = std::get_if<ParseErrorInfo>(&parsed)) {
     return syntax_error_result(std::move(error->message), error->position);
   }

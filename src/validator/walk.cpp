@@ -180,6 +180,11 @@ class ExpressionWalk {
   void visit(const expr::CountSubquery& node) { walk_subquery(*node.query); }
   void visit(const expr::CollectSubquery& node) { walk_subquery(*node.query); }
 
+  void visit(const expr::HasLabels& node) {
+    check_predicate_labels(context_, node.labels);
+    then_visit({node.subject.get()});
+  }
+
   void walk_subquery(const RegularQuery& query) {
     save_scope();
     walk_query(context_, query);

@@ -21,6 +21,7 @@ void check_property_on_variable(ValidationContext& context, std::string_view var
                                 std::span<const std::string> keys);
 void check_set_labels(ValidationContext& context, const std::vector<std::string>& labels);
 void check_remove_labels(ValidationContext& context, const std::vector<std::string>& labels);
+void check_predicate_labels(ValidationContext& context, const std::vector<std::string>& labels);
 
 // Expressions and clauses.
 // Whether an aggregate is computed by the expression itself: calls and operators are searched,

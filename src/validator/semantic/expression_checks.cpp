@@ -31,6 +31,9 @@ void push_searched_children(const expr::PatternComprehension&, std::vector<const
 void push_searched_children(const expr::Exists&, std::vector<const Expression*>&) {}
 void push_searched_children(const expr::CountSubquery&, std::vector<const Expression*>&) {}
 void push_searched_children(const expr::CollectSubquery&, std::vector<const Expression*>&) {}
+void push_searched_children(const expr::HasLabels& node, std::vector<const Expression*>& pending) {
+  pending.push_back(node.subject.get());
+}
 
 }  // namespace
 

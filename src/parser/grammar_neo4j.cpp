@@ -1,0 +1,78 @@
+// The Neo4j grammar: the Cypher that Neo4j 5 runs. Every rule takes its shared definition
+// unless redefined here, and the rules only this grammar has follow the core ones in the table.
+
+#include <array>
+#include <cstddef>
+
+#include "parser/grammar.hpp"
+#include "parser/grammar_shared.hpp"
+
+namespace qarvex {
+namespace {
+
+using namespace grammar;
+
+template <Rule rule>
+struct RuleOf;
+
+template <Rule rule>
+using R = RuleRef<RuleOf<rule>>;
+
+template <Rule rule>
+struct RuleOf : SharedRule<R, rule> {
+  static constexpr Rule id = rule;
+};
+
+#define QARVEX_NEO4J_RULE(name, rule_kind, ...)            \
+  template <>                                              \
+  struct RuleOf<Rule::name> {                              \
+    static constexpr Rule id = Rule::name;                 \
+    static constexpr RuleKind kind = RuleKind::rule_kind;  \
+    using Body = __VA_ARGS__;                              \
+  };
+
+// ---- Names: a keyword is a name wherever a name stands ----
+QARVEX_NEO4J_RULE(identifier, atomic,
+                  Choice<Seq<NameStart, Star<WordChar>>, R<Rule::backtick_identifier>>)
+// So the subject of «CASE x WHEN» is never the word WHEN itself.
+QARVEX_NEO4J_RULE(case_expression, normal,
+                  CaseOf<R, Seq<Not<Word<"WHEN">>, R<Rule::expression>>>)
+
+// ---- Subquery expressions and pattern predicates ----
+// A pattern with an optional WHERE: the short form of «EXISTS { MATCH ... }».
+QARVEX_NEO4J_RULE(subquery_pattern, normal, Seq<R<Rule::pattern>, Opt<R<Rule::where_clause>>>)
+QARVEX_NEO4J_RULE(exists_subquery, normal,
+                  Braced<"EXISTS", Choice<R<Rule::regular_query>, R<Rule::subquery_pattern>>>)
+QARVEX_NEO4J_RULE(count_subquery, normal,
+                  Braced<"COUNT", Choice<R<Rule::regular_query>, R<Rule::subquery_pattern>>>)
+// A pattern of at least one relationship as a predicate: «WHERE (a)-[:R]->(b)».
+QARVEX_NEO4J_RULE(pattern_predicate, normal,
+                  Seq<R<Rule::node_pattern>,
+                      Plus<Seq<R<Rule::relationship_pattern>, R<Rule::node_pattern>>>>)
+QARVEX_NEO4J_RULE(atom, normal, AtomOf<R, R<Rule::pattern_predicate>>)
+
+// ---- Label predicates: «n:A:B», «n:A&B», «n:A|B» ----
+QARVEX_NEO4J_RULE(label_predicate, normal,
+                  Seq<Lit<":">, R<Rule::label_name>,
+                      Star<Seq<Choice<Lit<":">, Lit<"&">, Lit<"|">>, R<Rule::label_name>>>>)
+QARVEX_NEO4J_RULE(postfix_op, normal, PostfixOpOf<R, R<Rule::label_predicate>>)
+
+// ---- Literals: «.5» ----
+QARVEX_NEO4J_RULE(float_literal, atomic, FloatOf<Seq<Lit<".">, Plus<Digit>, Opt<Exponent>>>)
+
+#undef QARVEX_NEO4J_RULE
+
+constexpr std::array<RuleDef, kNeo4jRuleCount> kRules = {
+#define QARVEX_RULE_ROW(name) \
+  RuleDef{RuleOf<Rule::name>::id, RuleOf<Rule::name>::kind, &R<Rule::name>::match},
+    QARVEX_GRAMMAR_RULES(QARVEX_RULE_ROW) QARVEX_NEO4J_RULES(QARVEX_RULE_ROW)
+#undef QARVEX_RULE_ROW
+};
+
+constexpr Grammar kNeo4jGrammar{kRules, &skip_trivia, trivia_starts()};
+
+}  // namespace
+
+const peg::Grammar& neo4j_grammar() { return kNeo4jGrammar; }
+
+}  // namespace qarvex
