@@ -6,7 +6,7 @@
 // - plain: its children are sub-expressions in the same scope; `for_each_child_expression`
 //   reaches them in the order the text writes them;
 // - binding: it binds variables for part of its children (comprehensions, quantifiers, reduce);
-// - pattern: it holds a pattern (shortestPath, pattern comprehensions);
+// - pattern: it holds a pattern (shortestPath, pattern comprehensions, pattern predicates);
 // - subquery: it holds a subquery or an existence test (EXISTS, COUNT, COLLECT);
 // - label test: it tests its subject against schema names (a label predicate).
 // A walker reaches plain kinds through `for_each_child_expression` and handles each of the
@@ -42,7 +42,8 @@ using PlainExpressionKinds = KindList<
 using BindingExpressionKinds =
     KindList<expr::ListComprehension, expr::QuantifierAll, expr::QuantifierAny,
              expr::QuantifierNone, expr::QuantifierSingle, expr::Reduce>;
-using PatternExpressionKinds = KindList<expr::ShortestPath, expr::PatternComprehension>;
+using PatternExpressionKinds =
+    KindList<expr::ShortestPath, expr::PatternComprehension, expr::PatternPredicate>;
 using SubqueryExpressionKinds =
     KindList<expr::Exists, expr::CountSubquery, expr::CollectSubquery>;
 using LabelTestExpressionKinds = KindList<expr::HasLabels>;

@@ -131,6 +131,10 @@ class NameWalk {
     if (node.pattern) pattern_element(*node.pattern);
   }
 
+  void expression_node(const expr::PatternPredicate& node, Pending&) {
+    if (node.pattern) pattern_element(*node.pattern);
+  }
+
   void expression_node(const expr::PatternComprehension& node, Pending& pending) {
     if (node.pattern) pattern_element(*node.pattern);
     push(node.where_clause, pending);

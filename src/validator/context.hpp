@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "parser/dialect.hpp"
 #include "schema/schema.hpp"
 #include "validator/diagnostics.hpp"
 #include "validator/scope.hpp"
@@ -12,7 +13,8 @@
 namespace qarvex {
 
 struct ValidationContext {
-  explicit ValidationContext(const Schema& schema) : schema(schema) {}
+  explicit ValidationContext(const Schema& schema, Dialect dialect = Dialect::core)
+      : schema(schema), dialect(dialect) {}
 
   // The schema's sorted labels and types, the candidates for "did you mean". They are only
   // needed once a name turns out to be unknown, so valid queries never pay for the copies.
@@ -27,6 +29,7 @@ struct ValidationContext {
 
   DiagnosticSink sink;
   const Schema& schema;
+  Dialect dialect;  // the dialect's own rules are checked only in it
   VariableScope scope;
 
  private:

@@ -75,6 +75,11 @@ constexpr std::array<CodeInfo, diagnostic_code_count> code_table{{
     {UnboundedVarLength, "W202", "UnboundedVarLength", W, FixKind::None,
      "Variable-length relationship without an upper bound ([*] or [*n..]) may cause unbounded "
      "traversal"},
+    {PatternExpressionAsValue, "E621", "PatternExpressionAsValue", E, FixKind::None,
+     "A pattern expression is used as a value in {}; it only tests whether the pattern exists "
+     "(use COUNT { ... } for a number or a pattern comprehension for a list)"},
+    {NonPathArgument, "E622", "NonPathArgument", E, FixKind::None,
+     "Function {}() expects a path, got {}"},
 }};
 
 // The table is indexed by the enumeration's value; this keeps the two in step.

@@ -15,7 +15,7 @@ ValidationResult validate_query(const Schema& schema, std::string_view text, Dia
     return syntax_error_result(std::move(error->message), error->position);
   }
   const ParsedQuery& query = std::get<ParsedQuery>(parsed);
-  ValidationContext context(schema);
+  ValidationContext context(schema, dialect);
   // A standalone procedure call has nothing to check.
   if (const auto* regular = std::get_if<RegularQuery>(&query.query.node)) {
     walk_query(context, *regular);

@@ -128,6 +128,7 @@ class ExpressionWalk {
   }
 
   void check(const expr::PropertyLookup& lookup) {
+    check_pattern_value(context_, *lookup.object, "a property lookup");
     if (const auto* variable = lookup.object->as<expr::Variable>()) {
       check_property_on_variable(context_, variable->name, std::span(&lookup.key, 1));
     }
@@ -155,6 +156,14 @@ class ExpressionWalk {
   }
 
   void visit(const expr::ShortestPath& node) { check_element(context_, *node.pattern); }
+
+  // Its variables are bound only while its own pattern is checked.
+  void visit(const expr::PatternPredicate& node) {
+    save_scope();
+    bind_element(scope(), *node.pattern);
+    check_element(context_, *node.pattern);
+    perform(RestoreScope{});
+  }
 
   void visit(const expr::PatternComprehension& node) {
     save_scope();
@@ -259,8 +268,16 @@ void walk_sort_items(ValidationContext& context, const std::vector<ReturnItem>& 
   context.scope = std::move(before);
 }
 
+void walk_projection_items(ValidationContext& context, const std::vector<ReturnItem>& items,
+                           std::string_view clause) {
+  for (const ReturnItem& item : items) {
+    check_pattern_value(context, item.expression, clause);
+    walk_expression(context, item.expression);
+  }
+}
+
 void walk_with_projection(ValidationContext& context, const WithClause& with) {
-  for (const ReturnItem& item : with.items) walk_expression(context, item.expression);
+  walk_projection_items(context, with.items, "WITH");
   check_duplicate_projections(context, with.items);
   walk_sort_items(context, with.items, with.order_by);
   // «WITH *» passes every variable on; otherwise only the projected names stay bound.
@@ -274,7 +291,7 @@ void walk_with_projection(ValidationContext& context, const WithClause& with) {
 }
 
 void check_return(ValidationContext& context, const ReturnClause& clause) {
-  for (const ReturnItem& item : clause.items) walk_expression(context, item.expression);
+  walk_projection_items(context, clause.items, "RETURN");
   check_duplicate_projections(context, clause.items);
   walk_sort_items(context, clause.items, clause.order_by);
   walk_pagination(context, clause.skip, clause.limit);

@@ -529,9 +529,7 @@ Expression Steps::pattern_predicate(ParseNode node) {
   element.start = from_first_child(node, "Pattern predicate missing node",
                                    [&](ParseNode start) { return node_pattern(start); });
   chain(node, element);
-  Pattern pattern;
-  pattern.parts.push_back(PatternPart{std::nullopt, std::move(element)});
-  return expr::Exists{ExistsBody{ExistsBody::ExistsPattern{std::move(pattern)}}};
+  return expr::PatternPredicate{Box<PatternElement>(std::move(element))};
 }
 
 RegularQuery Steps::implicit_match(ParseNode node) {

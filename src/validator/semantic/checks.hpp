@@ -28,6 +28,9 @@ void check_predicate_labels(ValidationContext& context, const std::vector<std::s
 // constructs with their own variables, patterns or subqueries are not.
 bool contains_aggregate(const Expression& expression);
 void check_function_call(ValidationContext& context, const expr::FunctionCall& call);
+// Reports a pattern predicate that `value` is, used as a value in `place` (e.g. "size()").
+void check_pattern_value(ValidationContext& context, const Expression& value,
+                         std::string_view place);
 void check_aggregate_context(ValidationContext& context, const Expression& expression,
                              std::string_view clause);
 // Reports a SKIP or LIMIT literal of the wrong type and returns true; returns false when the

@@ -68,14 +68,14 @@ TEST(Neo4jDialect, CoreQueriesReadTheSame) {
   }
 }
 
-TEST(Neo4jDialect, BuildsLabelTestsAndExistenceTests) {
+TEST(Neo4jDialect, BuildsLabelTestsAndPatternPredicates) {
   StatementResult built =
       parse_statement("MATCH (n) WHERE n:A|B AND (n)-->(:C) RETURN n", Dialect::neo4j);
   ASSERT_TRUE(std::holds_alternative<Query>(built));
   std::string tree = debug_string(std::get<Query>(built));
   EXPECT_NE(tree.find("HasLabels(Variable(\"n\"), [\"A\", \"B\"], true)"), std::string::npos)
       << tree;
-  EXPECT_NE(tree.find("Exists("), std::string::npos) << tree;
+  EXPECT_NE(tree.find("PatternPredicate("), std::string::npos) << tree;
   QueryNames names = collect_query_info(std::get<Query>(built));
   EXPECT_EQ(names.labels, (std::vector<std::string>{"A", "B", "C"}));
 }
@@ -100,6 +100,45 @@ TEST(Neo4jDialect, SubqueryExpressionsSeeOuterVariables) {
       movie_schema(), "MATCH (p:Person) WHERE COUNT { (p)-[:DIRECTED]->() } > 0 RETURN p",
       Dialect::neo4j);
   EXPECT_EQ(codes_of(unknown), (std::vector<std::string>{"E211", "W201"}));
+}
+
+struct CodesCase {
+  const char* query;
+  std::vector<std::string> codes;
+};
+void PrintTo(const CodesCase& test, std::ostream* out) { *out << test.query; }
+
+class Neo4jRulesTest : public ::testing::TestWithParam<CodesCase> {};
+
+TEST_P(Neo4jRulesTest, ReportsTheNeo4jOnlyRules) {
+  ValidationResult result = validate_query(movie_schema(), GetParam().query, Dialect::neo4j);
+  EXPECT_EQ(codes_of(result), GetParam().codes);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Checks, Neo4jRulesTest,
+    ::testing::Values(
+        // A pattern predicate is a test: as a value it is an error, wherever it stands.
+        CodesCase{"MATCH (p:Person) WHERE size((p)-->()) > 2 RETURN p", {"E621"}},
+        CodesCase{"MATCH (p:Person) RETURN count(DISTINCT (p)-[:ACTED_IN]->())", {"E621"}},
+        CodesCase{"MATCH (p:Person) RETURN (p)-[:ACTED_IN]->() AS acted", {"E621"}},
+        CodesCase{"MATCH (m:Movie) RETURN avg((m)<-[:ACTED_IN]-(:Person).age)", {"E621"}},
+        CodesCase{"MATCH (p:Person) WHERE exists((p)-->()) AND NOT (p)-->() RETURN p", {}},
+        CodesCase{"MATCH (p:Person) RETURN exists((p)-->()) AS acted", {}},
+        // Path functions take paths: a property or a literal never is one.
+        CodesCase{"MATCH (m:Movie) RETURN m ORDER BY length(m.title)", {"E622"}},
+        CodesCase{"RETURN length('abc'), nodes([1])", {"E622", "E622"}},
+        CodesCase{"MATCH p = (:Person)-->(:Movie) RETURN length(p), nodes(p)", {}},
+        // Neo4j's own built-ins and namespaces are known; a plugin's draw nothing.
+        CodesCase{"RETURN isEmpty([]), toStringOrNull(1), date.truncate('day', date())", {}},
+        CodesCase{"RETURN apoc.text.join(['a'], ','), gds.similarity.cosine([1], [1])", {}},
+        CodesCase{"RETURN date.nothing(), nosuch(1)", {"W103", "W103"}},
+        CodesCase{"RETURN isEmpty(1, 2)", {"E603"}}));
+
+TEST(Neo4jDialect, TheCoreDialectKeepsItsOwnCatalogue) {
+  ValidationResult result =
+      validate_query(movie_schema(), "RETURN length('abc'), apoc.x(1)", Dialect::core);
+  EXPECT_EQ(codes_of(result), (std::vector<std::string>{"W103", "W103"}));
 }
 
 TEST(Neo4jDialect, SyntaxErrorNamesTheNeo4jRules) {
