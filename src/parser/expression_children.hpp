@@ -56,7 +56,8 @@ namespace expression_kinds_detail {
 template <typename Kind>
 constexpr int groups_holding() {
   return int{PlainExpressionKinds::contains<Kind>} + int{BindingExpressionKinds::contains<Kind>} +
-         int{PatternExpressionKinds::contains<Kind>} + int{SubqueryExpressionKinds::contains<Kind>} +
+         int{PatternExpressionKinds::contains<Kind>} +
+         int{SubqueryExpressionKinds::contains<Kind>} +
          int{LabelTestExpressionKinds::contains<Kind>};
 }
 

@@ -35,8 +35,7 @@ struct RuleOf : SharedRule<R, rule> {
 QARVEX_NEO4J_RULE(identifier, atomic,
                   Choice<Seq<NameStart, Star<WordChar>>, R<Rule::backtick_identifier>>)
 // So the subject of «CASE x WHEN» is never the word WHEN itself.
-QARVEX_NEO4J_RULE(case_expression, normal,
-                  CaseOf<R, Seq<Not<Word<"WHEN">>, R<Rule::expression>>>)
+QARVEX_NEO4J_RULE(case_expression, normal, CaseOf<R, Seq<Not<Word<"WHEN">>, R<Rule::expression>>>)
 
 // ---- Subquery expressions and pattern predicates ----
 // A pattern with an optional WHERE: the short form of «EXISTS { MATCH ... }».
@@ -56,6 +55,18 @@ QARVEX_NEO4J_RULE(label_predicate, normal,
                   Seq<Lit<":">, R<Rule::label_name>,
                       Star<Seq<Choice<Lit<":">, Lit<"&">, Lit<"|">>, R<Rule::label_name>>>>)
 QARVEX_NEO4J_RULE(postfix_op, normal, PostfixOpOf<R, R<Rule::label_predicate>>)
+
+// ---- Procedures: the argument list may be left out («CALL db.labels») ----
+QARVEX_NEO4J_RULE(explicit_procedure_invocation, normal,
+                  Seq<R<Rule::procedure_name>,
+                      Opt<Seq<Lit<"(">, Opt<ListOf<R<Rule::expression>>>, Lit<")">>>>)
+
+// ---- Patterns: a length range may leave out its lower bound («*..3») ----
+QARVEX_NEO4J_RULE(range_literal, normal,
+                  Seq<Lit<"*">,
+                      Opt<Choice<Seq<R<Rule::integer_literal>,
+                                     Opt<Seq<Lit<"..">, Opt<R<Rule::integer_literal>>>>>,
+                                 Seq<Lit<"..">, Opt<R<Rule::integer_literal>>>>>>)
 
 // ---- Literals: «.5» ----
 QARVEX_NEO4J_RULE(float_literal, atomic, FloatOf<Seq<Lit<".">, Plus<Digit>, Opt<Exponent>>>)

@@ -54,7 +54,9 @@ INSTANTIATE_TEST_SUITE_P(
         "MATCH (p:Person) WHERE exists((p)-[:ACTED_IN]->()) RETURN p",
         "MATCH (n) WHERE n:Person RETURN n",
         "MATCH (n) WHERE n:Person|Movie AND NOT n:Movie RETURN n",
-        "RETURN .5 + .25e1 AS half"));
+        "RETURN .5 + .25e1 AS half",
+        "CALL db.labels",
+        "MATCH (a)-[:R*..2]->(b) RETURN b"));
 
 TEST(Neo4jDialect, CoreQueriesReadTheSame) {
   for (const char* query : {"MATCH (p:Person)-[r:ACTED_IN]->(m) WHERE p.age > 3 RETURN p, r",
@@ -66,6 +68,19 @@ TEST(Neo4jDialect, CoreQueriesReadTheSame) {
     ASSERT_TRUE(std::holds_alternative<Query>(neo4j)) << query;
     EXPECT_EQ(debug_string(std::get<Query>(core)), debug_string(std::get<Query>(neo4j)));
   }
+}
+
+TEST(Neo4jDialect, ARangeWithoutLowerBoundHasOnlyAnUpperOne) {
+  StatementResult built = parse_statement("MATCH (a)-[:R*..2]->(b) RETURN b", Dialect::neo4j);
+  ASSERT_TRUE(std::holds_alternative<Query>(built));
+  const auto& query = std::get<RegularQuery>(std::get<Query>(built).node);
+  const auto& part = std::get<SinglePartQuery>(query.first.node);
+  const auto& match = std::get<MatchClause>(part.reading_clauses.at(0).node);
+  const std::optional<LengthRange>& range =
+      match.pattern.parts.at(0).element.chain.at(0).relationship.range;
+  ASSERT_TRUE(range.has_value());
+  EXPECT_FALSE(range->min.has_value());
+  EXPECT_EQ(range->max, std::optional<std::int64_t>(2));
 }
 
 TEST(Neo4jDialect, BuildsLabelTestsAndPatternPredicates) {
