@@ -80,6 +80,8 @@ constexpr std::array<CodeInfo, diagnostic_code_count> code_table{{
      "(use COUNT { ... } for a number or a pattern comprehension for a list)"},
     {NonPathArgument, "E622", "NonPathArgument", E, FixKind::None,
      "Function {}() expects a path, got {}"},
+    {VariableNotProjected, "E503", "VariableNotProjected", E, FixKind::None,
+     "Variable '{}' is not projected by the aggregating or DISTINCT {} before this ORDER BY"},
 }};
 
 // The table is indexed by the enumeration's value; this keeps the two in step.

@@ -43,9 +43,11 @@ enum class DiagnosticCode : std::uint8_t {
   // Neo4j rules, reported in that dialect only.
   PatternExpressionAsValue,     // E621: a pattern predicate used as a value, not as a test
   NonPathArgument,              // E622: a path function given a value that is never a path
+  VariableNotProjected,         // E503: ORDER BY of an aggregating or DISTINCT projection uses
+                                //       a variable the projection dropped
 };
 
-inline constexpr std::size_t diagnostic_code_count = 26;
+inline constexpr std::size_t diagnostic_code_count = 27;
 
 enum class Severity : std::uint8_t { Error, Warning };
 

@@ -259,9 +259,13 @@ void bind_projection(VariableScope& target, const VariableScope& source,
 
 // An ORDER BY sees the variables bound before its projection and the projection's names, which
 // replace old variables of the same name.
-void walk_sort_items(ValidationContext& context, const std::vector<ReturnItem>& items,
-                     const std::optional<std::vector<SortItem>>& order_by) {
+template <typename Projection>
+void walk_sort_items(ValidationContext& context, const Projection& projection,
+                     std::string_view clause) {
+  const std::vector<ReturnItem>& items = projection.items;
+  const std::optional<std::vector<SortItem>>& order_by = projection.order_by;
   if (!order_by) return;
+  check_order_by_projection(context, items, projection.distinct, *order_by, clause);
   VariableScope before = context.scope;
   bind_projection(context.scope, before, items);
   for (const SortItem& item : *order_by) walk_expression(context, item.expression);
@@ -279,7 +283,7 @@ void walk_projection_items(ValidationContext& context, const std::vector<ReturnI
 void walk_with_projection(ValidationContext& context, const WithClause& with) {
   walk_projection_items(context, with.items, "WITH");
   check_duplicate_projections(context, with.items);
-  walk_sort_items(context, with.items, with.order_by);
+  walk_sort_items(context, with, "WITH");
   // «WITH *» passes every variable on; otherwise only the projected names stay bound.
   if (!with.items.empty()) {
     VariableScope projected;
@@ -293,7 +297,7 @@ void walk_with_projection(ValidationContext& context, const WithClause& with) {
 void check_return(ValidationContext& context, const ReturnClause& clause) {
   walk_projection_items(context, clause.items, "RETURN");
   check_duplicate_projections(context, clause.items);
-  walk_sort_items(context, clause.items, clause.order_by);
+  walk_sort_items(context, clause, "RETURN");
   walk_pagination(context, clause.skip, clause.limit);
 }
 

@@ -44,6 +44,7 @@ constexpr CodeRow code_rows[] = {
     {UnboundedVarLength, "W202", "UnboundedVarLength", Severity::Warning},
     {PatternExpressionAsValue, "E621", "PatternExpressionAsValue", Severity::Error},
     {NonPathArgument, "E622", "NonPathArgument", Severity::Error},
+    {VariableNotProjected, "E503", "VariableNotProjected", Severity::Error},
 };
 
 TEST(DiagnosticCodes, TextsNamesAndSeveritiesInDeclaredOrder) {

@@ -31,6 +31,10 @@ void check_function_call(ValidationContext& context, const expr::FunctionCall& c
 // Reports a pattern predicate that `value` is, used as a value in `place` (e.g. "size()").
 void check_pattern_value(ValidationContext& context, const Expression& value,
                          std::string_view place);
+// Neo4j: an ORDER BY after an aggregating or DISTINCT projection uses only what it projects.
+void check_order_by_projection(ValidationContext& context, const std::vector<ReturnItem>& items,
+                               bool distinct, const std::vector<SortItem>& order_by,
+                               std::string_view clause);
 void check_aggregate_context(ValidationContext& context, const Expression& expression,
                              std::string_view clause);
 // Reports a SKIP or LIMIT literal of the wrong type and returns true; returns false when the

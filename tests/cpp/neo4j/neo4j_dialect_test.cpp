@@ -148,12 +148,26 @@ INSTANTIATE_TEST_SUITE_P(
         CodesCase{"RETURN isEmpty([]), toStringOrNull(1), date.truncate('day', date())", {}},
         CodesCase{"RETURN apoc.text.join(['a'], ','), gds.similarity.cosine([1], [1])", {}},
         CodesCase{"RETURN date.nothing(), nosuch(1)", {"W103", "W103"}},
-        CodesCase{"RETURN isEmpty(1, 2)", {"E603"}}));
+        CodesCase{"RETURN isEmpty(1, 2)", {"E603"}},
+        // After an aggregating or DISTINCT projection, ORDER BY sees only what it carried.
+        CodesCase{"MATCH (p:Person)-->(m:Movie) RETURN m.title, count(p) AS n ORDER BY p.age",
+                  {"E503"}},
+        CodesCase{"MATCH (p:Person)-->(m:Movie) WITH DISTINCT m.title AS t ORDER BY p.age RETURN t",
+                  {"E503"}},
+        // A variable an item uses is taken as carried, whatever the item makes of it.
+        CodesCase{"MATCH (p:Person) WITH DISTINCT p.name AS name ORDER BY p.age RETURN name", {}},
+        CodesCase{"MATCH (p:Person)-->(m:Movie) RETURN m.title, count(p) AS n ORDER BY m.title, n",
+                  {}},
+        CodesCase{"MATCH (p:Person)-->(m:Movie) RETURN m, count(p) AS n ORDER BY count(p)", {}},
+        CodesCase{"MATCH (p:Person) RETURN p.name ORDER BY p.age", {}}));
 
-TEST(Neo4jDialect, TheCoreDialectKeepsItsOwnCatalogue) {
+TEST(Neo4jDialect, TheCoreDialectKeepsItsOwnRules) {
   ValidationResult result =
       validate_query(movie_schema(), "RETURN length('abc'), apoc.x(1)", Dialect::core);
   EXPECT_EQ(codes_of(result), (std::vector<std::string>{"W103", "W103"}));
+  ValidationResult order = validate_query(
+      movie_schema(), "MATCH (p:Person) RETURN count(p) AS n ORDER BY p.age", Dialect::core);
+  EXPECT_EQ(codes_of(order), std::vector<std::string>{});
 }
 
 TEST(Neo4jDialect, SyntaxErrorNamesTheNeo4jRules) {
