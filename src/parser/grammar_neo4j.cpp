@@ -1,31 +1,24 @@
 // The Neo4j grammar: the Cypher that Neo4j 5 runs. Every rule takes its shared definition
 // unless redefined here, and the rules only this grammar has follow the core ones in the table.
 
-#include <array>
-#include <cstddef>
-
 #include "parser/grammar.hpp"
-#include "parser/grammar_shared.hpp"
+#include "parser/grammar_table.hpp"
 
 namespace qarvex {
 namespace {
 
-using namespace grammar;
+struct Neo4j {};
 
 template <Rule rule>
-struct RuleOf;
+using R = grammar::RulesOf<Neo4j>::Ref<rule>;
 
-template <Rule rule>
-using R = RuleRef<RuleOf<rule>>;
+}  // namespace
 
-template <Rule rule>
-struct RuleOf : SharedRule<R, rule> {
-  static constexpr Rule id = rule;
-};
+namespace grammar {
 
 #define QARVEX_NEO4J_RULE(name, rule_kind, ...)            \
   template <>                                              \
-  struct RuleOf<Rule::name> {                              \
+  struct RuleOf<Neo4j, Rule::name> {                       \
     static constexpr Rule id = Rule::name;                 \
     static constexpr RuleKind kind = RuleKind::rule_kind;  \
     using Body = __VA_ARGS__;                              \
@@ -73,12 +66,13 @@ QARVEX_NEO4J_RULE(float_literal, atomic, FloatOf<Seq<Lit<".">, Plus<Digit>, Opt<
 
 #undef QARVEX_NEO4J_RULE
 
-constexpr std::array<RuleDef, kNeo4jRuleCount> kRules = {
-#define QARVEX_RULE_ROW(name) \
-  RuleDef{RuleOf<Rule::name>::id, RuleOf<Rule::name>::kind, &R<Rule::name>::match},
-    QARVEX_GRAMMAR_RULES(QARVEX_RULE_ROW) QARVEX_NEO4J_RULES(QARVEX_RULE_ROW)
-#undef QARVEX_RULE_ROW
-};
+}  // namespace grammar
+
+namespace {
+
+using namespace grammar;
+
+constexpr auto kRules = rule_table<Neo4j, kNeo4jRuleCount>();
 
 constexpr Grammar kNeo4jGrammar{kRules, &skip_trivia, trivia_starts()};
 
