@@ -61,6 +61,10 @@ QARVEX_NEO4J_RULE(range_literal, normal,
                                      Opt<Seq<Lit<"..">, Opt<R<Rule::integer_literal>>>>>,
                                  Seq<Lit<"..">, Opt<R<Rule::integer_literal>>>>>>)
 
+// ---- Operators: «||» concatenates as «+» does ----
+QARVEX_NEO4J_RULE(add_sub_expr, normal,
+                  ChainOf<R, Rule::mul_div_expr, Choice<Lit<"+">, Lit<"-">, Lit<"||">>>)
+
 // ---- Literals: «.5» ----
 QARVEX_NEO4J_RULE(float_literal, atomic, FloatOf<Seq<Lit<".">, Plus<Digit>, Opt<Exponent>>>)
 

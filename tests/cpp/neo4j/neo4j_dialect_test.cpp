@@ -56,6 +56,7 @@ INSTANTIATE_TEST_SUITE_P(
         "MATCH (n) WHERE n:Person|Movie AND NOT n:Movie RETURN n",
         "RETURN .5 + .25e1 AS half",
         "CALL db.labels",
+        "UNWIND [1] AS x RETURN [y IN [x] | 'a' || y] || ['b'] AS joined",
         "MATCH (a)-[:R*..2]->(b) RETURN b"));
 
 TEST(Neo4jDialect, CoreQueriesReadTheSame) {
@@ -91,6 +92,11 @@ TEST(Neo4jDialect, BuildsLabelTestsAndPatternPredicates) {
   EXPECT_NE(tree.find("HasLabels(Variable(\"n\"), [\"A\", \"B\"], true)"), std::string::npos)
       << tree;
   EXPECT_NE(tree.find("PatternPredicate("), std::string::npos) << tree;
+  StatementResult joined = parse_statement("RETURN 'a' || 'b'", Dialect::neo4j);
+  ASSERT_TRUE(std::holds_alternative<Query>(joined));
+  EXPECT_NE(debug_string(std::get<Query>(joined)).find("Add(String(\"a\"), String(\"b\"))"),
+            std::string::npos)
+      << debug_string(std::get<Query>(joined));
   QueryNames names = collect_query_info(std::get<Query>(built));
   EXPECT_EQ(names.labels, (std::vector<std::string>{"A", "B", "C"}));
 }
