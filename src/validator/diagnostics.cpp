@@ -82,6 +82,9 @@ constexpr std::array<CodeInfo, diagnostic_code_count> code_table{{
      "Function {}() expects a path, got {}"},
     {VariableNotProjected, "E503", "VariableNotProjected", E, FixKind::None,
      "Variable '{}' is not projected by the aggregating or DISTINCT {} before this ORDER BY"},
+    {PatternPredicateNewVariable, "E504", "PatternPredicateNewVariable", E, FixKind::None,
+     "Pattern predicate introduces the new variable '{}'; a pattern used as a predicate may only "
+     "use variables bound before it (EXISTS { ... } may bind new ones)"},
 }};
 
 // The table is indexed by the enumeration's value; this keeps the two in step.

@@ -45,9 +45,10 @@ enum class DiagnosticCode : std::uint8_t {
   NonPathArgument,              // E622: a path function given a value that is never a path
   VariableNotProjected,         // E503: ORDER BY of an aggregating or DISTINCT projection uses
                                 //       a variable the projection dropped
+  PatternPredicateNewVariable,  // E504: a pattern predicate names a variable not bound before
 };
 
-inline constexpr std::size_t diagnostic_code_count = 27;
+inline constexpr std::size_t diagnostic_code_count = 28;
 
 enum class Severity : std::uint8_t { Error, Warning };
 

@@ -157,8 +157,9 @@ class ExpressionWalk {
 
   void visit(const expr::ShortestPath& node) { check_element(context_, *node.pattern); }
 
-  // Its variables are bound only while its own pattern is checked.
+  // It may bind nothing new; its variables are bound only while its own pattern is checked.
   void visit(const expr::PatternPredicate& node) {
+    check_pattern_predicate_variables(context_, *node.pattern);
     save_scope();
     bind_element(scope(), *node.pattern);
     check_element(context_, *node.pattern);

@@ -45,6 +45,7 @@ constexpr CodeRow code_rows[] = {
     {PatternExpressionAsValue, "E621", "PatternExpressionAsValue", Severity::Error},
     {NonPathArgument, "E622", "NonPathArgument", Severity::Error},
     {VariableNotProjected, "E503", "VariableNotProjected", Severity::Error},
+    {PatternPredicateNewVariable, "E504", "PatternPredicateNewVariable", Severity::Error},
 };
 
 TEST(DiagnosticCodes, TextsNamesAndSeveritiesInDeclaredOrder) {

@@ -28,6 +28,8 @@ void check_predicate_labels(ValidationContext& context, const std::vector<std::s
 // constructs with their own variables, patterns or subqueries are not.
 bool contains_aggregate(const Expression& expression);
 void check_function_call(ValidationContext& context, const expr::FunctionCall& call);
+// Reports each variable of a pattern predicate's element that the scope does not hold.
+void check_pattern_predicate_variables(ValidationContext& context, const PatternElement& element);
 // Reports a pattern predicate that `value` is, used as a value in `place` (e.g. "size()").
 void check_pattern_value(ValidationContext& context, const Expression& value,
                          std::string_view place);

@@ -1,4 +1,5 @@
 // Function calls, aggregates in forbidden clauses, and SKIP/LIMIT literals.
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -92,6 +93,23 @@ void check_neo4j_arguments(ValidationContext& context, const expr::FunctionCall&
 }
 
 }  // namespace
+
+void check_pattern_predicate_variables(ValidationContext& context, const PatternElement& element) {
+  std::vector<const std::optional<std::string>*> variables{&element.start.variable};
+  for (const PatternStep& step : element.chain) {
+    variables.push_back(&step.relationship.variable);
+    variables.push_back(&step.node.variable);
+  }
+  std::vector<std::string> reported;
+  for (const std::optional<std::string>* variable : variables) {
+    if (!*variable || context.scope.contains(**variable)) continue;
+    if (std::find(reported.begin(), reported.end(), **variable) != reported.end()) continue;
+    reported.push_back(**variable);
+    context.sink.add_error(
+        DiagnosticCode::PatternPredicateNewVariable,
+        format_message(DiagnosticCode::PatternPredicateNewVariable, {**variable}));
+  }
+}
 
 void check_pattern_value(ValidationContext& context, const Expression& value,
                          std::string_view place) {

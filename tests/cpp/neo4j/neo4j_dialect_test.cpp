@@ -165,7 +165,12 @@ INSTANTIATE_TEST_SUITE_P(
         CodesCase{"MATCH (p:Person)-->(m:Movie) RETURN m.title, count(p) AS n ORDER BY m.title, n",
                   {}},
         CodesCase{"MATCH (p:Person)-->(m:Movie) RETURN m, count(p) AS n ORDER BY count(p)", {}},
-        CodesCase{"MATCH (p:Person) RETURN p.name ORDER BY p.age", {}}));
+        CodesCase{"MATCH (p:Person) RETURN p.name ORDER BY p.age", {}},
+        // A pattern predicate binds nothing: every variable it names is bound before it.
+        CodesCase{"MATCH (p:Person) WHERE (p)-[r:ACTED_IN]->(m) AND (m)-->() RETURN p",
+                  {"E504", "E504", "E504"}},
+        CodesCase{"MATCH (p:Person), (m:Movie) WHERE NOT exists((p)-[:ACTED_IN]->(m)) RETURN p",
+                  {"W101"}}));
 
 TEST(Neo4jDialect, TheCoreDialectKeepsItsOwnRules) {
   ValidationResult result =
