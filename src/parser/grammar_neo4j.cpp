@@ -49,6 +49,12 @@ QARVEX_NEO4J_RULE(label_predicate, normal,
                       Star<Seq<Choice<Lit<":">, Lit<"&">, Lit<"|">>, R<Rule::label_name>>>>)
 QARVEX_NEO4J_RULE(postfix_op, normal, PostfixOpOf<R, R<Rule::label_predicate>>)
 
+// ---- Queries: FINISH closes a query that returns nothing ----
+template <template <Rule> class Ref>
+using QueryEnding = Choice<Ref<Rule::return_clause>, Word<"FINISH">>;
+QARVEX_NEO4J_RULE(single_part_query, normal, SinglePartQueryOf<R, QueryEnding<R>>)
+QARVEX_NEO4J_RULE(multi_part_query, normal, MultiPartQueryOf<R, QueryEnding<R>>)
+
 // ---- Procedures: the argument list may be left out («CALL db.labels») ----
 QARVEX_NEO4J_RULE(explicit_procedure_invocation, normal,
                   Seq<R<Rule::procedure_name>,

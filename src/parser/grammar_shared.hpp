@@ -40,16 +40,18 @@ QARVEX_SHARED_RULE(union_clause, normal,
                    Seq<ILit<"UNION">, Opt<ILit<"ALL">>, R<Rule::single_query>>)
 QARVEX_SHARED_RULE(single_query, normal,
                    Choice<R<Rule::multi_part_query>, R<Rule::single_part_query>>)
-QARVEX_SHARED_RULE(single_part_query, normal,
-                   Choice<Seq<Plus<R<Rule::reading_clause>>, Star<R<Rule::updating_clause>>,
-                              Opt<R<Rule::return_clause>>>,
-                          Seq<Plus<R<Rule::updating_clause>>, Opt<R<Rule::return_clause>>>,
-                          R<Rule::return_clause>>)
-QARVEX_SHARED_RULE(multi_part_query, normal,
-                   Seq<Plus<Seq<Star<R<Rule::reading_clause>>, Star<R<Rule::updating_clause>>,
-                                R<Rule::with_clause>>>,
-                       Star<R<Rule::reading_clause>>, Star<R<Rule::updating_clause>>,
-                       Opt<R<Rule::return_clause>>>)
+// `Ending` is the clause that may close a query: RETURN (Neo4j also has FINISH).
+template <template <Rule> class R, typename Ending>
+using SinglePartQueryOf =
+    Choice<Seq<Plus<R<Rule::reading_clause>>, Star<R<Rule::updating_clause>>, Opt<Ending>>,
+           Seq<Plus<R<Rule::updating_clause>>, Opt<Ending>>, Ending>;
+template <template <Rule> class R, typename Ending>
+using MultiPartQueryOf =
+    Seq<Plus<Seq<Star<R<Rule::reading_clause>>, Star<R<Rule::updating_clause>>,
+                 R<Rule::with_clause>>>,
+        Star<R<Rule::reading_clause>>, Star<R<Rule::updating_clause>>, Opt<Ending>>;
+QARVEX_SHARED_RULE(single_part_query, normal, SinglePartQueryOf<R, R<Rule::return_clause>>)
+QARVEX_SHARED_RULE(multi_part_query, normal, MultiPartQueryOf<R, R<Rule::return_clause>>)
 QARVEX_SHARED_RULE(reading_clause, normal,
                    Choice<R<Rule::match_clause>, R<Rule::unwind_clause>, R<Rule::call_subquery>,
                           R<Rule::in_query_call>>)

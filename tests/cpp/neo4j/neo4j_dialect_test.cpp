@@ -56,6 +56,8 @@ INSTANTIATE_TEST_SUITE_P(
         "MATCH (n) WHERE n:Person|Movie AND NOT n:Movie RETURN n",
         "RETURN .5 + .25e1 AS half",
         "CALL db.labels",
+        "MATCH (p:Person) SET p.age = 1 FINISH",
+        "UNWIND [1] AS x WITH x MATCH (p:Person) FINISH",
         "UNWIND [1] AS x RETURN [y IN [x] | 'a' || y] || ['b'] AS joined",
         "MATCH (a)-[:R*..2]->(b) RETURN b"));
 
