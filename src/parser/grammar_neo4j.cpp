@@ -55,6 +55,11 @@ using QueryEnding = Choice<Ref<Rule::return_clause>, Word<"FINISH">>;
 QARVEX_NEO4J_RULE(single_part_query, normal, SinglePartQueryOf<R, QueryEnding<R>>)
 QARVEX_NEO4J_RULE(multi_part_query, normal, MultiPartQueryOf<R, QueryEnding<R>>)
 
+// ---- Updates: NODETACH DELETE is the plain DELETE, said outright ----
+QARVEX_NEO4J_RULE(delete_clause, normal,
+                  Seq<Opt<Choice<ILit<"DETACH">, ILit<"NODETACH">>>, ILit<"DELETE">,
+                      ListOf<R<Rule::expression>>>)
+
 // ---- Procedures: the argument list may be left out («CALL db.labels») ----
 QARVEX_NEO4J_RULE(explicit_procedure_invocation, normal,
                   Seq<R<Rule::procedure_name>,

@@ -57,6 +57,7 @@ INSTANTIATE_TEST_SUITE_P(
         "RETURN .5 + .25e1 AS half",
         "CALL db.labels",
         "MATCH (p:Person) SET p.age = 1 FINISH",
+        "MATCH (p:Person) NODETACH DELETE p",
         "UNWIND [1] AS x WITH x MATCH (p:Person) FINISH",
         "UNWIND [1] AS x RETURN [y IN [x] | 'a' || y] || ['b'] AS joined",
         "MATCH (a)-[:R*..2]->(b) RETURN b"));
@@ -71,6 +72,15 @@ TEST(Neo4jDialect, CoreQueriesReadTheSame) {
     ASSERT_TRUE(std::holds_alternative<Query>(neo4j)) << query;
     EXPECT_EQ(debug_string(std::get<Query>(core)), debug_string(std::get<Query>(neo4j)));
   }
+}
+
+TEST(Neo4jDialect, NodetachDeleteDoesNotDetach) {
+  StatementResult built = parse_statement("MATCH (p) NODETACH DELETE p", Dialect::neo4j);
+  ASSERT_TRUE(std::holds_alternative<Query>(built));
+  const auto& query = std::get<RegularQuery>(std::get<Query>(built).node);
+  const auto& part = std::get<SinglePartQuery>(query.first.node);
+  const auto& deletion = std::get<DeleteClause>(part.updating_clauses.at(0).node);
+  EXPECT_FALSE(deletion.detach);
 }
 
 TEST(Neo4jDialect, ARangeWithoutLowerBoundHasOnlyAnUpperOne) {
