@@ -11,7 +11,7 @@ COMMA := ,
 
 CONFIGURE = cmake -S . -B $(1) -G Ninja -DQARVEX_WERROR=$(WERROR) $(2) >/dev/null
 
-.PHONY: build test test-cpp test-python test-debug demo bench fuzz wheel-check clean
+.PHONY: build test test-cpp test-python test-debug demo bench fuzz wheel-check peer-diff clean
 
 build:
 	$(DEVROOT) sh -c '$(call CONFIGURE,$(BUILD)) && cmake --build $(BUILD) -j $(JOBS)'
@@ -46,6 +46,20 @@ fuzz:
 	$(DEVROOT) sh -c 'CXX=clang++ $(call CONFIGURE,build/fuzz,-DQARVEX_FUZZ=ON -DQARVEX_TESTS=OFF \
 	  -DQARVEX_MODULE=OFF -DQARVEX_SANITIZE=address$(COMMA)undefined -DCMAKE_BUILD_TYPE=RelWithDebInfo) \
 	  && cmake --build build/fuzz -j $(JOBS) && fuzz/run build/fuzz $(FUZZ_SECONDS)'
+
+# The Neo4j dialect's parse against Neo4j's own parser (installed from npm into PEER_DIR, so it
+# is no part of `make test`): the text2cypher verdicts are kept in the corpus, the TCK ones are
+# asked for once and kept in PEER_DIR.
+PEER_DIR ?= /tmp/qarvex-peer
+CORPUS := ../shared/corpus
+peer-diff: build
+	test -x $(PEER_DIR)/node_modules/.bin/node || bash ../shared/peer/install_peer.sh $(PEER_DIR)
+	test -f $(PEER_DIR)/tck-verdicts.jsonl || $(PEER_DIR)/node_modules/.bin/node \
+	  ../shared/peer/peer_verdict.mjs --peer-dir $(PEER_DIR) --no-alt $(CORPUS)/tck-queries.jsonl \
+	  $(PEER_DIR)/tck-verdicts.jsonl
+	$(DEVROOT) env PYTHONPATH=$(BUILD) $(PYTHON) tools/peer_diff.py \
+	  --corpus $(CORPUS)/neo4j-text2cypher.jsonl $(CORPUS)/neo4j-text2cypher-verdicts.jsonl \
+	  $(PEER_DIR)/tck-verdicts.jsonl
 
 wheel-check:
 	$(DEVROOT) $(PYTHON) -m pytest tests/packaging -q

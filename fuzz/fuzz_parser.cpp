@@ -1,4 +1,4 @@
-// Parses arbitrary bytes and checks what every parse must give: a tree whose node spans nest
+// Parses arbitrary bytes in each dialect and checks what every parse must give: a tree whose node spans nest
 // inside their parents, or a six-line syntax error. A tree is then built into a syntax tree,
 // copied, compared with its copy and walked for the names it uses. Crashes, sanitizer reports, stalls and
 // runaway memory are what the fuzzer looks for.
@@ -55,25 +55,30 @@ void check_syntax_tree(qarvex::ParseNode root) {
   require_sorted_unique(names.properties);
 }
 
-}  // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  std::string_view text(reinterpret_cast<const char*>(data), size);
-  qarvex::ParseOutcome outcome = qarvex::parse(qarvex::Rule::cypher, text);
+void check_parse(std::string_view text, qarvex::Dialect dialect) {
+  qarvex::ParseOutcome outcome = qarvex::parse(qarvex::Rule::cypher, text, dialect);
   if (const auto* tree = std::get_if<qarvex::ParseTree>(&outcome)) {
     std::optional<qarvex::ParseNode> root = tree->first_root();
     require(root && root->rule() == qarvex::Rule::cypher);
-    require(root->start() == 0 && root->end() == size);
+    require(root->start() == 0 && root->end() == text.size());
     require(root->child_count() == 2);
-    check_node(*root, size);
+    check_node(*root, text.size());
     check_syntax_tree(*root);
-    return 0;
+    return;
   }
   const auto& failure = std::get<qarvex::ParseFailure>(outcome);
-  require(failure.position <= size);
+  require(failure.position <= text.size());
   qarvex::ParseErrorInfo info = qarvex::syntax_error_info(text, failure);
   std::size_t line_feeds = 0;
   for (char c : info.message) line_feeds += c == '\n';
   require(line_feeds == 5 && info.position && info.position->line >= 1);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  std::string_view text(reinterpret_cast<const char*>(data), size);
+  check_parse(text, qarvex::Dialect::core);
+  check_parse(text, qarvex::Dialect::neo4j);
   return 0;
 }

@@ -16,6 +16,7 @@ __all__ = [
 ]
 
 _Severity = Literal["error", "warning"]
+_Dialect = Literal["core", "neo4j"]
 _QueryType = Literal[
     "match_return", "match_where_return", "create", "merge", "aggregation",
     "match_relationship", "create_relationship", "match_set", "match_delete", "with_chain",
@@ -190,10 +191,13 @@ class Qarvex:
     """A validator bound to its own copy of a schema."""
 
     def __reduce__(self) -> tuple[Any, tuple[Any, ...]]: ...
-    def __new__(cls, schema: Schema) -> Qarvex: ...
+    def __new__(cls, schema: Schema, *, dialect: _Dialect = "core") -> Qarvex: ...
     @property
     def schema(self) -> Schema:
         """The schema this validator was constructed with."""
+    @property
+    def dialect(self) -> _Dialect:
+        """The Cypher dialect queries are read in: 'core' or 'neo4j'."""
     def validate(self, query: str) -> ValidationResult:
         """Validate one query against the schema."""
     def validate_batch(self, queries: Sequence[str]) -> list[ValidationResult]:
@@ -330,7 +334,7 @@ class QueryInfo:
     def __bool__(self) -> bool: ...
     def __reduce__(self) -> tuple[Any, tuple[Any, ...]]: ...
 
-def parse_query(query: str) -> QueryInfo:
+def parse_query(query: str, *, dialect: _Dialect = "core") -> QueryInfo:
     """Parse a Cypher query and return structural information without requiring a schema.
 
     Example::

@@ -47,9 +47,11 @@ class ValidatorOption(NamedTuple):
 
 
 # The options of the validator itself: each entry is one flag of `qarvex check` and one
-# keyword argument of `Qarvex(schema, ...)`, so a new constructor option (the dialect) is one
-# entry here, e.g. ValidatorOption("dialect", "the Cypher dialect", ("cypher", "neo4j")).
-VALIDATOR_OPTIONS: tuple[ValidatorOption, ...] = ()
+# keyword argument of `Qarvex(schema, ...)`, so a new constructor option is one entry here.
+VALIDATOR_OPTIONS: tuple[ValidatorOption, ...] = (
+    ValidatorOption("dialect", "the Cypher dialect queries are read in (default: core)",
+                    ("core", "neo4j")),
+)
 
 
 # --- shared helpers ------------------------------------------------------------------------

@@ -12,7 +12,7 @@ from __future__ import annotations
 
 import threading
 from collections.abc import Iterable
-from typing import Any
+from typing import Any, Literal
 
 from _qarvex import Qarvex, Schema, ValidationResult
 
@@ -28,7 +28,9 @@ RESULT_COLUMNS = ("is_valid", "error_codes", "errors", "fixed_query")
 
 # A worker sees few schemas; past this many the oldest validator is dropped.
 _MAX_VALIDATORS = 16
-_validators: dict[str, Qarvex] = {}
+# A validator is identified by its schema's JSON form and its dialect.
+_Key = tuple[str, Literal["core", "neo4j"]]
+_validators: dict[_Key, Qarvex] = {}
 _validators_lock = threading.Lock()
 
 
@@ -49,17 +51,18 @@ def validate_frame(frame: DataFrame, column: str, schema: Schema, *,
     return frame.map_partitions(_validate_frame_partition, column, key, meta=meta)
 
 
-def _validator_key(schema: Schema, dialect: str) -> str:
-    """What identifies a validator: today the schema's JSON form, as "core" is the only
-    dialect (and is passed on as nothing)."""
+def _validator_key(schema: Schema, dialect: str) -> _Key:
+    """What identifies a validator, checked here so that a mistake shows before any task runs."""
     if not isinstance(schema, Schema):
         raise TypeError(f"schema must be a Schema, not {type(schema).__name__}")
-    if dialect != "core":
-        raise ValueError(f"Unknown dialect: {dialect!r}; expected 'core' or 'neo4j'")
-    return schema.to_json()
+    if dialect == "core":
+        return schema.to_json(), "core"
+    if dialect == "neo4j":
+        return schema.to_json(), "neo4j"
+    raise ValueError(f"Unknown dialect: {dialect!r}; expected 'core' or 'neo4j'")
 
 
-def _validator(key: str) -> Qarvex:
+def _validator(key: _Key) -> Qarvex:
     """This process's validator for ``key``, built on first use. The lock keeps two tasks
     starting at once on one worker from building it twice."""
     validator = _validators.get(key)
@@ -70,18 +73,18 @@ def _validator(key: str) -> Qarvex:
         if validator is None:
             if len(_validators) >= _MAX_VALIDATORS:
                 del _validators[next(iter(_validators))]
-            validator = Qarvex(Schema.from_json(key))
+            validator = Qarvex(Schema.from_json(key[0]), dialect=key[1])
             _validators[key] = validator
     return validator
 
 
-def _validate_partition(queries: Iterable[str], key: str) -> list[ValidationResult]:
+def _validate_partition(queries: Iterable[str], key: _Key) -> list[ValidationResult]:
     batch = queries if isinstance(queries, list) else list(queries)
     return _validator(key).validate_batch(batch)
 
 
 def _validate_frame_partition(partition: PandasFrame, column: str,
-                              key: str) -> PandasFrame:
+                              key: _Key) -> PandasFrame:
     return _with_results(partition, _validator(key).validate_batch(partition[column].tolist()))
 
 

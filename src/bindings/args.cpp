@@ -22,7 +22,7 @@ std::string quoted_names(const std::vector<const char*>& names) {
 }
 
 void raise_too_many(const Signature& signature, Py_ssize_t given) {
-  std::size_t max = signature.parameters.size();
+  std::size_t max = signature.parameters.size() - signature.keyword_only;
   std::string text = std::string(signature.function) + " takes ";
   if (signature.required == max) {
     text += std::to_string(max);
@@ -70,7 +70,7 @@ bool bind_keyword(const Signature& signature, PyObject* name, PyObject* value, P
 bool bind_positional(const Signature& signature, PyObject* const* args, Py_ssize_t nargs,
                      PyObject** out) {
   for (std::size_t i = 0; i < signature.parameters.size(); ++i) out[i] = nullptr;
-  if (static_cast<std::size_t>(nargs) > signature.parameters.size()) {
+  if (static_cast<std::size_t>(nargs) > signature.parameters.size() - signature.keyword_only) {
     raise_too_many(signature, nargs);
     return false;
   }
@@ -247,6 +247,15 @@ std::optional<std::uint64_t> to_unsigned(PyObject* object, const char* name) {
   unsigned long long value = PyLong_AsUnsignedLongLong(index.get());
   if (value == static_cast<unsigned long long>(-1) && PyErr_Occurred()) return std::nullopt;
   return static_cast<std::uint64_t>(value);
+}
+
+std::optional<Dialect> to_dialect(PyObject* object, const char* name) {
+  if (object == nullptr) return Dialect::core;
+  std::optional<std::string_view> text = to_string(object, name);
+  if (!text) return std::nullopt;
+  if (std::optional<Dialect> dialect = dialect_by_name(*text)) return dialect;
+  PyErr_Format(PyExc_ValueError, "Unknown dialect: %R; expected 'core' or 'neo4j'", object);
+  return std::nullopt;
 }
 
 OptionalUnsigned to_optional_unsigned(PyObject* object, const char* name) {

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "base/text_list.hpp"
+#include "parser/dialect.hpp"
 #include "schema/schema.hpp"
 
 namespace qarvex::py {
@@ -25,6 +26,7 @@ struct Signature {
   const char* function;  // as shown in messages: "Schema.merge()" or "parse_query()"
   std::span<const char* const> parameters;
   std::size_t required;  // the first `required` parameters must be given
+  std::size_t keyword_only = 0;  // the last `keyword_only` parameters are given by name only
 };
 
 // Vectorcall form (METH_FASTCALL | METH_KEYWORDS). `out` has one slot per parameter.
@@ -70,5 +72,9 @@ struct OptionalUnsigned {
   std::optional<std::uint64_t> value;
 };
 OptionalUnsigned to_optional_unsigned(PyObject* object, const char* name);
+
+// A dialect by name; a parameter not given is the core dialect. A name that is no dialect
+// raises ValueError, a non-str the argument's TypeError.
+std::optional<Dialect> to_dialect(PyObject* object, const char* name);
 
 }  // namespace qarvex::py

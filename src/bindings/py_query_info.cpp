@@ -30,9 +30,9 @@ struct QueryInfoValue {
 const QueryInfoValue& info_of(PyObject* self) { return value_of<QueryInfoValue>(self); }
 
 // A syntax error or a build failure is reported inside the value, never raised.
-QueryInfoValue query_info_of(std::string_view query) {
+QueryInfoValue query_info_of(std::string_view query, Dialect dialect) {
   QueryInfoValue info;
-  StatementResult result = parse_statement(query);
+  StatementResult result = parse_statement(query, dialect);
   if (const auto* error = std::get_if<ModuleError>(&result)) {
     info.errors.push_back(error->text());
     return info;
@@ -137,10 +137,15 @@ auto slots = class_slots<QueryInfoValue>(
 
 PyObject* parse_query(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
   return guarded([&] {
-    std::optional<std::string_view> query =
-        bind_single_string("parse_query()", "query", args, nargs, kwnames);
+    static constexpr const char* names[] = {"query", "dialect"};
+    static constexpr Signature signature{"parse_query()", names, 1, 1};
+    PyObject* values[2];
+    if (!bind_fastcall(signature, args, nargs, kwnames, values)) return PyRef();
+    std::optional<std::string_view> query = to_string(values[0], "query");
     if (!query) return PyRef();
-    return new_instance(ClassId::QueryInfo, query_info_of(*query));
+    std::optional<Dialect> dialect = to_dialect(values[1], "dialect");
+    if (!dialect) return PyRef();
+    return new_instance(ClassId::QueryInfo, query_info_of(*query, *dialect));
   });
 }
 
@@ -156,7 +161,7 @@ PyMethodDef restore_query_info_def = {
 
 PyMethodDef parse_query_def = {
     "parse_query", as_method(parse_query), METH_FASTCALL | METH_KEYWORDS,
-    "parse_query(query)\n--\n\n"
+    "parse_query(query, *, dialect='core')\n--\n\n"
     "Parse a Cypher query and return structural information without requiring a schema.\n\n"
     "Example::\n\n"
     "    info = parse_query(\"MATCH (p:Person)-[:ACTED_IN]->(m:Movie) RETURN p.name\")\n"

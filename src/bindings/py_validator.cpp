@@ -24,16 +24,27 @@
 namespace qarvex::py {
 namespace {
 
-// A validator holds its own copy of the schema it was constructed with, with its names indexed.
-const IndexedSchema& indexed_schema_of(PyObject* self) { return value_of<IndexedSchema>(self); }
-const Schema& schema_of(PyObject* self) { return indexed_schema_of(self).schema; }
+// A validator holds its own copy of the schema it was constructed with, its names indexed, and
+// its dialect.
+struct ValidatorValue {
+  IndexedSchema indexed;
+  Dialect dialect;
+};
+
+const ValidatorValue& validator_of(PyObject* self) { return value_of<ValidatorValue>(self); }
+const Schema& schema_of(PyObject* self) { return validator_of(self).indexed.schema; }
 
 PyObject* qarvex_new(PyTypeObject* type, PyObject* args, PyObject* kwargs) {
   return guarded([&] {
-    PyObject* value = bind_single_tuple("Qarvex.__new__()", "schema", args, kwargs);
-    const Schema* schema = value == nullptr ? nullptr : to_schema(value, "schema");
+    static constexpr const char* names[] = {"schema", "dialect"};
+    static constexpr Signature signature{"Qarvex.__new__()", names, 1, 1};
+    PyObject* values[2];
+    if (!bind_tuple(signature, args, kwargs, values)) return PyRef();
+    const Schema* schema = to_schema(values[0], "schema");
     if (schema == nullptr) return PyRef();
-    return new_instance(type, IndexedSchema(*schema));
+    std::optional<Dialect> dialect = to_dialect(values[1], "dialect");
+    if (!dialect) return PyRef();
+    return new_instance(type, ValidatorValue{IndexedSchema(*schema), *dialect});
   });
 }
 
@@ -41,15 +52,27 @@ PyObject* get_schema(PyObject* self, void*) {
   return guarded([&] { return new_schema_object(schema_of(self)); });
 }
 
-PyObject* qarvex_repr(PyObject*) { return new_str("Qarvex()").release(); }
+PyObject* get_dialect(PyObject* self, void*) {
+  return guarded([&] { return new_str(dialect_name(validator_of(self).dialect)); });
+}
+
+// The core dialect is the default, so only another one is shown.
+PyObject* qarvex_repr(PyObject* self) {
+  return guarded([&] {
+    Dialect dialect = validator_of(self).dialect;
+    if (dialect == Dialect::core) return new_str("Qarvex()");
+    return new_str("Qarvex(dialect='" + std::string(dialect_name(dialect)) + "')");
+  });
+}
 
 PyObject* validate(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
   return guarded([&] {
     std::optional<std::string_view> query =
         bind_single_string("Qarvex.validate()", "query", args, nargs, kwnames);
     if (!query) return PyRef();
-    const IndexedSchema& schema = indexed_schema_of(self);
-    return new_validation_result(validate_query(schema.schema, schema.names, *query));
+    const ValidatorValue& validator = validator_of(self);
+    return new_validation_result(validate_query(validator.indexed.schema, validator.indexed.names,
+                                                *query, validator.dialect));
   });
 }
 
@@ -69,13 +92,13 @@ PyObject* validate_batch(PyObject* self, PyObject* const* args, Py_ssize_t nargs
     std::optional<TextList> queries = to_text_list(value, "queries");
     if (!queries) return PyRef();
     if (queries->size() >= large_batch) batch_memory = std::make_shared<FreeMemoryOnRelease>();
-    const IndexedSchema& schema = indexed_schema_of(self);
+    const ValidatorValue& validator = validator_of(self);
     BatchOutcome outcome;
     bool interrupted = false;
     {
       ReleasedLock released;
       BatchWatch watch = released.watch();
-      outcome = validate_all(schema, *queries, &watch);
+      outcome = validate_all(validator.indexed, *queries, &watch, validator.dialect);
       interrupted = released.interrupted();
     }
     if (interrupted) return PyRef();
@@ -88,34 +111,40 @@ PyObject* validate_batch(PyObject* self, PyObject* const* args, Py_ssize_t nargs
 }
 
 // The payload is the schema and a dict of options, so that options added later leave older
-// pickles readable. "core" is the only dialect and the default, so it is passed on as nothing.
+// pickles readable.
 PyObject* qarvex_reduce(PyObject* self, PyObject*) {
   return guarded([&] {
-    PyRef options = PyRef::steal(Py_BuildValue("{ss}", "dialect", "core"));
+    std::string_view dialect = dialect_name(validator_of(self).dialect);
+    PyRef options = PyRef::steal(Py_BuildValue("{ss#}", "dialect", dialect.data(),
+                                               static_cast<Py_ssize_t>(dialect.size())));
     return reduce_to(ClassId::Qarvex, new_schema_json(schema_of(self)), options);
   });
 }
 
-bool check_restore_options(const PayloadReader& reader, PyObject* options) {
-  if (!PyDict_Check(options)) return reader.fail("options", "must be a dict");
+// The dialect the options name (core when they name none), or none with the error set.
+std::optional<Dialect> restore_options(const PayloadReader& reader, PyObject* options) {
+  if (!PyDict_Check(options)) return reader.fail("options", "must be a dict"), std::nullopt;
+  Dialect dialect = Dialect::core;
   Py_ssize_t position = 0;
   PyObject* key = nullptr;
   PyObject* value = nullptr;
   while (PyDict_Next(options, &position, &key, &value)) {
     std::optional<std::string_view> name = reader.text(key, "an option name");
-    if (!name) return false;
+    if (!name) return std::nullopt;
     if (*name != "dialect") {
-      return reader.fail("options", "has an unknown option '" + std::string(*name) + "'");
+      reader.fail("options", "has an unknown option '" + std::string(*name) + "'");
+      return std::nullopt;
     }
-    std::optional<std::string_view> dialect = reader.text(value, "the dialect");
-    if (!dialect) return false;
-    if (*dialect != "core") {
-      raise_value_error("Unknown dialect: '" + std::string(*dialect) +
-                        "'; expected 'core' or 'neo4j'");
-      return false;
+    std::optional<std::string_view> text = reader.text(value, "the dialect");
+    if (!text) return std::nullopt;
+    std::optional<Dialect> named = dialect_by_name(*text);
+    if (!named) {
+      raise_value_error("Unknown dialect: '" + std::string(*text) + "'; expected 'core' or 'neo4j'");
+      return std::nullopt;
     }
+    dialect = *named;
   }
-  return true;
+  return dialect;
 }
 
 PyObject* restore_qarvex(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
@@ -126,13 +155,17 @@ PyObject* restore_qarvex(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyO
     if (!bind_fastcall(signature, args, nargs, kwnames, values)) return PyRef();
     const PayloadReader reader(ClassId::Qarvex);
     std::optional<Schema> schema = reader.schema(values[0], "schema_json");
-    if (!schema || !check_restore_options(reader, values[1])) return PyRef();
-    return new_instance(ClassId::Qarvex, IndexedSchema(std::move(*schema)));
+    if (!schema) return PyRef();
+    std::optional<Dialect> dialect = restore_options(reader, values[1]);
+    if (!dialect) return PyRef();
+    return new_instance(ClassId::Qarvex, ValidatorValue{IndexedSchema(std::move(*schema)), *dialect});
   });
 }
 
 PyGetSetDef getters[] = {
     {"schema", get_schema, nullptr, "The schema this validator was constructed with.", nullptr},
+    {"dialect", get_dialect, nullptr, "The Cypher dialect queries are read in: 'core' or 'neo4j'.",
+     nullptr},
     {nullptr, nullptr, nullptr, nullptr, nullptr},
 };
 
@@ -149,13 +182,13 @@ PyMethodDef methods[] = {
     {nullptr, nullptr, 0, nullptr},
 };
 
-auto slots = class_slots<IndexedSchema>(slot(Py_tp_new, qarvex_new), slot(Py_tp_repr, qarvex_repr),
-                                 slot(Py_tp_getset, getters), slot(Py_tp_methods, methods),
-                                 doc_slot("Qarvex(schema)\n--\n\n"));
+auto slots = class_slots<ValidatorValue>(
+    slot(Py_tp_new, qarvex_new), slot(Py_tp_repr, qarvex_repr), slot(Py_tp_getset, getters),
+    slot(Py_tp_methods, methods), doc_slot("Qarvex(schema, *, dialect='core')\n--\n\n"));
 
 }  // namespace
 
-PyType_Spec qarvex_spec = class_spec<IndexedSchema>("builtins.Qarvex", class_flags, slots);
+PyType_Spec qarvex_spec = class_spec<ValidatorValue>("builtins.Qarvex", class_flags, slots);
 
 PyMethodDef restore_qarvex_def = {"_restore_qarvex", as_method(restore_qarvex),
                                   METH_FASTCALL | METH_KEYWORDS,

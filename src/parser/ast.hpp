@@ -154,7 +154,7 @@ struct ExistsBody {
     QARVEX_AST_FIELDS(Name, variable, list, predicate) \
   };
 
-// The 50 kinds of expression; `Expression` holds one of them.
+// The 52 kinds of expression; `Expression` holds one of them.
 namespace expr {
 
 struct Integer {
@@ -292,6 +292,19 @@ struct CollectSubquery {
   Box<RegularQuery> query;
   QARVEX_AST_FIELDS(CollectSubquery, query)
 };
+// A pattern written as an expression (Neo4j): «WHERE (a)-[:R]->(b)». It tests whether the
+// pattern exists; used as any other value it is an error.
+struct PatternPredicate {
+  Box<PatternElement> pattern;
+  QARVEX_AST_FIELDS(PatternPredicate, pattern)
+};
+// A label test (Neo4j): «n:A:B» or «n:A&B» holds every label, «n:A|B» any of them.
+struct HasLabels {
+  Box<Expression> subject;
+  std::vector<std::string> labels;
+  bool any = false;
+  QARVEX_AST_FIELDS(HasLabels, subject, labels, any)
+};
 
 }  // namespace expr
 
@@ -306,8 +319,8 @@ struct Expression {
       expr::Negate, expr::FunctionCall, expr::CountStar, expr::Case, expr::ListComprehension,
       expr::QuantifierAll, expr::QuantifierAny, expr::QuantifierNone, expr::QuantifierSingle,
       expr::Reduce, expr::ShortestPath, expr::PatternComprehension, expr::Exists,
-      expr::CountSubquery, expr::CollectSubquery>;
-  static_assert(std::variant_size_v<Node> == 50);
+      expr::CountSubquery, expr::CollectSubquery, expr::PatternPredicate, expr::HasLabels>;
+  static_assert(std::variant_size_v<Node> == 52);
 
   Node node;
   QARVEX_AST_FIELDS(Expression, node)

@@ -1,13 +1,14 @@
 // The children of an expression, found once from the records' field lists, and the sorting of
 // the expression kinds that every walker over expressions relies on.
 //
-// Each kind of expression is in exactly one of four groups (checked below, so a new kind does
+// Each kind of expression is in exactly one of five groups (checked below, so a new kind does
 // not compile until it is placed):
 // - plain: its children are sub-expressions in the same scope; `for_each_child_expression`
 //   reaches them in the order the text writes them;
 // - binding: it binds variables for part of its children (comprehensions, quantifiers, reduce);
-// - pattern: it holds a pattern (shortestPath, pattern comprehensions);
-// - subquery: it holds a subquery or an existence test (EXISTS, COUNT, COLLECT).
+// - pattern: it holds a pattern (shortestPath, pattern comprehensions, pattern predicates);
+// - subquery: it holds a subquery or an existence test (EXISTS, COUNT, COLLECT);
+// - label test: it tests its subject against schema names (a label predicate).
 // A walker reaches plain kinds through `for_each_child_expression` and handles each of the
 // other kinds itself, with one overload per kind and no catch-all, so that a new kind of those
 // groups does not compile in a walker that has not decided about it.
@@ -41,9 +42,11 @@ using PlainExpressionKinds = KindList<
 using BindingExpressionKinds =
     KindList<expr::ListComprehension, expr::QuantifierAll, expr::QuantifierAny,
              expr::QuantifierNone, expr::QuantifierSingle, expr::Reduce>;
-using PatternExpressionKinds = KindList<expr::ShortestPath, expr::PatternComprehension>;
+using PatternExpressionKinds =
+    KindList<expr::ShortestPath, expr::PatternComprehension, expr::PatternPredicate>;
 using SubqueryExpressionKinds =
     KindList<expr::Exists, expr::CountSubquery, expr::CollectSubquery>;
+using LabelTestExpressionKinds = KindList<expr::HasLabels>;
 
 template <typename Kind>
 concept PlainExpression = PlainExpressionKinds::contains<Kind>;
@@ -53,7 +56,9 @@ namespace expression_kinds_detail {
 template <typename Kind>
 constexpr int groups_holding() {
   return int{PlainExpressionKinds::contains<Kind>} + int{BindingExpressionKinds::contains<Kind>} +
-         int{PatternExpressionKinds::contains<Kind>} + int{SubqueryExpressionKinds::contains<Kind>};
+         int{PatternExpressionKinds::contains<Kind>} +
+         int{SubqueryExpressionKinds::contains<Kind>} +
+         int{LabelTestExpressionKinds::contains<Kind>};
 }
 
 template <typename Variant>

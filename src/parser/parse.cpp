@@ -28,12 +28,13 @@ ParseLimits default_parse_limits(std::size_t text_size) {
   return {kMaxDepth, calls, kMaxNodes};
 }
 
-ParseOutcome parse(Rule start, std::string_view text) {
-  return parse(start, text, default_parse_limits(text.size()));
+ParseOutcome parse(Rule start, std::string_view text, Dialect dialect) {
+  return parse(start, text, default_parse_limits(text.size()), dialect);
 }
 
-ParseOutcome parse(Rule start, std::string_view text, const ParseLimits& limits) {
-  peg::Outcome outcome = peg::run(cypher_grammar(), start, text, limits);
+ParseOutcome parse(Rule start, std::string_view text, const ParseLimits& limits,
+                   Dialect dialect) {
+  peg::Outcome outcome = peg::run(grammar_of(dialect), start, text, limits);
   if (auto* nodes = std::get_if<std::vector<NodeRecord>>(&outcome)) {
     return ParseTree(text, std::move(*nodes));
   }

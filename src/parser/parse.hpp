@@ -11,6 +11,7 @@
 #include <variant>
 #include <vector>
 
+#include "parser/dialect.hpp"
 #include "parser/parse_tree.hpp"
 #include "parser/peg/outcome.hpp"
 #include "parser/rules.hpp"
@@ -36,9 +37,11 @@ ParseLimits default_parse_limits(std::size_t text_size);
 
 using ParseOutcome = std::variant<ParseTree, ParseFailure>;
 
-// Parses `text` from `start` (the query entries use Rule::cypher). The tree refers to `text`.
-ParseOutcome parse(Rule start, std::string_view text);
-ParseOutcome parse(Rule start, std::string_view text, const ParseLimits& limits);
+// Parses `text` from `start` by the grammar of `dialect` (the query entries use Rule::cypher).
+// The tree refers to `text`.
+ParseOutcome parse(Rule start, std::string_view text, Dialect dialect = Dialect::core);
+ParseOutcome parse(Rule start, std::string_view text, const ParseLimits& limits,
+                   Dialect dialect = Dialect::core);
 
 // The six-line syntax error message of a failure, without a final line feed.
 std::string format_syntax_error(std::string_view text, const ParseFailure& failure);

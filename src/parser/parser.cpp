@@ -7,8 +7,8 @@
 
 namespace qarvex {
 
-StatementResult parse_statement(std::string_view text) {
-  ParseOutcome outcome = parse(Rule::cypher, text);
+StatementResult parse_statement(std::string_view text, Dialect dialect) {
+  ParseOutcome outcome = parse(Rule::cypher, text, dialect);
   if (const auto* failure = std::get_if<ParseFailure>(&outcome)) {
     return ModuleError{ModuleErrorKind::Parse, format_syntax_error(text, *failure)};
   }
@@ -17,8 +17,8 @@ StatementResult parse_statement(std::string_view text) {
   return build_query(*root);
 }
 
-ValidationParse parse_for_validation(std::string_view text) {
-  ParseOutcome outcome = parse(Rule::cypher, text);
+ValidationParse parse_for_validation(std::string_view text, Dialect dialect) {
+  ParseOutcome outcome = parse(Rule::cypher, text, dialect);
   if (const auto* failure = std::get_if<ParseFailure>(&outcome)) {
     return syntax_error_info(text, *failure);
   }

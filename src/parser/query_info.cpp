@@ -131,6 +131,10 @@ class NameWalk {
     if (node.pattern) pattern_element(*node.pattern);
   }
 
+  void expression_node(const expr::PatternPredicate& node, Pending&) {
+    if (node.pattern) pattern_element(*node.pattern);
+  }
+
   void expression_node(const expr::PatternComprehension& node, Pending& pending) {
     if (node.pattern) pattern_element(*node.pattern);
     push(node.where_clause, pending);
@@ -147,6 +151,11 @@ class NameWalk {
 
   void expression_node(const expr::CountSubquery& node, Pending&) { subquery(node.query); }
   void expression_node(const expr::CollectSubquery& node, Pending&) { subquery(node.query); }
+
+  void expression_node(const expr::HasLabels& node, Pending& pending) {
+    for (const std::string& label : node.labels) labels_.insert(label);
+    push(node.subject, pending);
+  }
 
   void subquery(const Box<RegularQuery>& query) {
     if (query) regular_query(*query);

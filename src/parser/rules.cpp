@@ -11,9 +11,9 @@ constexpr std::string_view printed(std::string_view spelling) {
   return spelling.ends_with('_') ? spelling.substr(0, spelling.size() - 1) : spelling;
 }
 
-constexpr std::array<std::string_view, kRuleCount> kRuleNames = {
+constexpr std::array<std::string_view, kNeo4jRuleCount> kRuleNames = {
 #define QARVEX_RULE_NAME(name) printed(#name),
-    QARVEX_GRAMMAR_RULES(QARVEX_RULE_NAME)
+    QARVEX_GRAMMAR_RULES(QARVEX_RULE_NAME) QARVEX_NEO4J_RULES(QARVEX_RULE_NAME)
 #undef QARVEX_RULE_NAME
 };
 

@@ -1,6 +1,7 @@
-// The rules of the Cypher grammar. A rule's id is its place in this list: the ids order the
-// expected rules of a syntax error, so the list is never reordered, and the names are what a
-// syntax error prints.
+// The rules of the Cypher grammars. A rule's id is its place in these lists: the ids order the
+// expected rules of a syntax error, so the lists are never reordered, and the names are what a
+// syntax error prints. The core grammar has the rules of the first list; the Neo4j grammar has
+// those and the rules of the second, so the builder reads the trees of both with one enum.
 #pragma once
 
 #include <cstddef>
@@ -34,20 +35,26 @@ namespace qarvex {
   X(property_key_value_pair) X(property_key_name) X(property_expression) X(parameter)          \
   X(variable) X(identifier) X(backtick_identifier) X(keyword)
 
+// The rules only the Neo4j grammar has, after the core ones.
+#define QARVEX_NEO4J_RULES(X) X(subquery_pattern) X(pattern_predicate) X(label_predicate)
+
 // `namespace` is a C++ keyword, so that one enumerator carries a trailing underscore; its
 // printed name is "namespace" all the same.
 enum class Rule : std::uint8_t {
 #define QARVEX_RULE_ENUMERATOR(name) name,
-  QARVEX_GRAMMAR_RULES(QARVEX_RULE_ENUMERATOR)
+  QARVEX_GRAMMAR_RULES(QARVEX_RULE_ENUMERATOR) QARVEX_NEO4J_RULES(QARVEX_RULE_ENUMERATOR)
 #undef QARVEX_RULE_ENUMERATOR
 };
 
 #define QARVEX_RULE_COUNT(name) +1
 inline constexpr std::size_t kRuleCount = 0 QARVEX_GRAMMAR_RULES(QARVEX_RULE_COUNT);
-#undef QARVEX_RULE_COUNT
 static_assert(kRuleCount == 109);
+// The rules of the Neo4j grammar: the core ones and its own. An engine rule id is one byte.
+inline constexpr std::size_t kNeo4jRuleCount = kRuleCount QARVEX_NEO4J_RULES(QARVEX_RULE_COUNT);
+static_assert(kNeo4jRuleCount <= 256);
+#undef QARVEX_RULE_COUNT
 
-// The name printed in syntax errors, e.g. "match_clause", "EOI".
+// The name printed in syntax errors, e.g. "match_clause", "EOI" (of any grammar's rule).
 std::string_view rule_name(Rule rule);
 
 // The rule of that exact name, if there is one.

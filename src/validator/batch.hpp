@@ -7,6 +7,7 @@
 
 #include "base/text_list.hpp"
 #include "base/worker_pool.hpp"
+#include "parser/dialect.hpp"
 #include "validator/diagnostics.hpp"
 #include "validator/schema_names.hpp"
 
@@ -19,6 +20,6 @@ struct BatchOutcome {
 
 // With a watch that says stop, the results of the queries not reached stay empty.
 BatchOutcome validate_all(const IndexedSchema& schema, const TextList& queries,
-                          const BatchWatch* watch = nullptr);
+                          const BatchWatch* watch = nullptr, Dialect dialect = Dialect::core);
 
 }  // namespace qarvex

@@ -1,6 +1,7 @@
 // The state of one validation run: what has been reported, the schema, and the scope.
 #pragma once
 
+#include "parser/dialect.hpp"
 #include "schema/schema.hpp"
 #include "validator/diagnostics.hpp"
 #include "validator/schema_names.hpp"
@@ -9,12 +10,14 @@
 namespace qarvex {
 
 struct ValidationContext {
-  ValidationContext(const Schema& schema, const SchemaNames& names)
-      : schema(schema), names(names) {}
+  ValidationContext(const Schema& schema, const SchemaNames& names,
+                    Dialect dialect = Dialect::core)
+      : schema(schema), names(names), dialect(dialect) {}
 
   DiagnosticSink sink;
   const Schema& schema;
   const SchemaNames& names;  // the candidates for "did you mean"
+  Dialect dialect;           // the dialect's own rules are checked only in it
   VariableScope scope;
 };
 

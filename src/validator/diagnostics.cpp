@@ -75,6 +75,16 @@ constexpr std::array<CodeInfo, diagnostic_code_count> code_table{{
     {UnboundedVarLength, "W202", "UnboundedVarLength", W, FixKind::None,
      "Variable-length relationship without an upper bound ([*] or [*n..]) may cause unbounded "
      "traversal"},
+    {PatternExpressionAsValue, "E621", "PatternExpressionAsValue", E, FixKind::None,
+     "A pattern expression is used as a value in {}; it only tests whether the pattern exists "
+     "(use COUNT { ... } for a number or a pattern comprehension for a list)"},
+    {NonPathArgument, "E622", "NonPathArgument", E, FixKind::None,
+     "Function {}() expects a path, got {}"},
+    {VariableNotProjected, "E503", "VariableNotProjected", E, FixKind::None,
+     "Variable '{}' is not projected by the aggregating or DISTINCT {} before this ORDER BY"},
+    {PatternPredicateNewVariable, "E504", "PatternPredicateNewVariable", E, FixKind::None,
+     "Pattern predicate introduces the new variable '{}'; a pattern used as a predicate may only "
+     "use variables bound before it (EXISTS { ... } may bind new ones)"},
 }};
 
 // The table is indexed by the enumeration's value; this keeps the two in step.

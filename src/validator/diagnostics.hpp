@@ -40,9 +40,15 @@ enum class DiagnosticCode : std::uint8_t {
   DistinctOnNonAggregate,       // W104: DISTINCT inside a non-aggregate call
   UnlabeledFullScan,            // W201: an unlabeled node in a MATCH without WHERE
   UnboundedVarLength,           // W202: a variable-length relationship without upper bound
+  // Neo4j rules, reported in that dialect only.
+  PatternExpressionAsValue,     // E621: a pattern predicate used as a value, not as a test
+  NonPathArgument,              // E622: a path function given a value that is never a path
+  VariableNotProjected,         // E503: ORDER BY of an aggregating or DISTINCT projection uses
+                                //       a variable the projection dropped
+  PatternPredicateNewVariable,  // E504: a pattern predicate names a variable not bound before
 };
 
-inline constexpr std::size_t diagnostic_code_count = 24;
+inline constexpr std::size_t diagnostic_code_count = 28;
 
 enum class Severity : std::uint8_t { Error, Warning };
 

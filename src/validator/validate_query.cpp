@@ -10,13 +10,13 @@
 namespace qarvex {
 
 ValidationResult validate_query(const Schema& schema, const SchemaNames& names,
-                                std::string_view text) {
-  auto parsed = parse_for_validation(text);
+                                std::string_view text, Dialect dialect) {
+  auto parsed = parse_for_validation(text, dialect);
   if (auto* error = std::get_if<ParseErrorInfo>(&parsed)) {
     return syntax_error_result(std::move(error->message), error->position);
   }
   const ParsedQuery& query = std::get<ParsedQuery>(parsed);
-  ValidationContext context(schema, names);
+  ValidationContext context(schema, names, dialect);
   // A standalone procedure call has nothing to check.
   if (const auto* regular = std::get_if<RegularQuery>(&query.query.node)) {
     walk_query(context, *regular);
@@ -26,8 +26,8 @@ ValidationResult validate_query(const Schema& schema, const SchemaNames& names,
   return result;
 }
 
-ValidationResult validate_query(const Schema& schema, std::string_view text) {
-  return validate_query(schema, SchemaNames(schema), text);
+ValidationResult validate_query(const Schema& schema, std::string_view text, Dialect dialect) {
+  return validate_query(schema, SchemaNames(schema), text, dialect);
 }
 
 }  // namespace qarvex

@@ -3,6 +3,7 @@
 
 #include <string_view>
 
+#include "parser/dialect.hpp"
 #include "schema/schema.hpp"
 #include "validator/diagnostics.hpp"
 #include "validator/schema_names.hpp"
@@ -10,11 +11,12 @@
 namespace qarvex {
 
 // Parses, builds and walks `text`; every problem becomes a diagnostic, so this never fails.
-// `names` are those of `schema`.
+// `names` are those of `schema`; `dialect` is the grammar the text is read in.
 ValidationResult validate_query(const Schema& schema, const SchemaNames& names,
-                                std::string_view text);
+                                std::string_view text, Dialect dialect = Dialect::core);
 
 // The same for a one-off check, indexing the schema's names first.
-ValidationResult validate_query(const Schema& schema, std::string_view text);
+ValidationResult validate_query(const Schema& schema, std::string_view text,
+                                Dialect dialect = Dialect::core);
 
 }  // namespace qarvex

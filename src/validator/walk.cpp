@@ -128,6 +128,7 @@ class ExpressionWalk {
   }
 
   void check(const expr::PropertyLookup& lookup) {
+    check_pattern_value(context_, *lookup.object, "a property lookup");
     if (const auto* variable = lookup.object->as<expr::Variable>()) {
       check_property_on_variable(context_, variable->name, std::span(&lookup.key, 1));
     }
@@ -156,6 +157,15 @@ class ExpressionWalk {
 
   void visit(const expr::ShortestPath& node) { check_element(context_, *node.pattern); }
 
+  // It may bind nothing new; its variables are bound only while its own pattern is checked.
+  void visit(const expr::PatternPredicate& node) {
+    check_pattern_predicate_variables(context_, *node.pattern);
+    save_scope();
+    bind_element(scope(), *node.pattern);
+    check_element(context_, *node.pattern);
+    perform(RestoreScope{});
+  }
+
   void visit(const expr::PatternComprehension& node) {
     save_scope();
     bind_element(scope(), *node.pattern);
@@ -179,6 +189,11 @@ class ExpressionWalk {
 
   void visit(const expr::CountSubquery& node) { walk_subquery(*node.query); }
   void visit(const expr::CollectSubquery& node) { walk_subquery(*node.query); }
+
+  void visit(const expr::HasLabels& node) {
+    check_predicate_labels(context_, node.labels);
+    then_visit({node.subject.get()});
+  }
 
   void walk_subquery(const RegularQuery& query) {
     save_scope();
@@ -245,19 +260,31 @@ void bind_projection(VariableScope& target, const VariableScope& source,
 
 // An ORDER BY sees the variables bound before its projection and the projection's names, which
 // replace old variables of the same name.
-void walk_sort_items(ValidationContext& context, const std::vector<ReturnItem>& items,
-                     const std::optional<std::vector<SortItem>>& order_by) {
+template <typename Projection>
+void walk_sort_items(ValidationContext& context, const Projection& projection,
+                     std::string_view clause) {
+  const std::vector<ReturnItem>& items = projection.items;
+  const std::optional<std::vector<SortItem>>& order_by = projection.order_by;
   if (!order_by) return;
+  check_order_by_projection(context, items, projection.distinct, *order_by, clause);
   VariableScope before = context.scope;
   bind_projection(context.scope, before, items);
   for (const SortItem& item : *order_by) walk_expression(context, item.expression);
   context.scope = std::move(before);
 }
 
+void walk_projection_items(ValidationContext& context, const std::vector<ReturnItem>& items,
+                           std::string_view clause) {
+  for (const ReturnItem& item : items) {
+    check_pattern_value(context, item.expression, clause);
+    walk_expression(context, item.expression);
+  }
+}
+
 void walk_with_projection(ValidationContext& context, const WithClause& with) {
-  for (const ReturnItem& item : with.items) walk_expression(context, item.expression);
+  walk_projection_items(context, with.items, "WITH");
   check_duplicate_projections(context, with.items);
-  walk_sort_items(context, with.items, with.order_by);
+  walk_sort_items(context, with, "WITH");
   // «WITH *» passes every variable on; otherwise only the projected names stay bound.
   if (!with.items.empty()) {
     VariableScope projected;
@@ -269,9 +296,9 @@ void walk_with_projection(ValidationContext& context, const WithClause& with) {
 }
 
 void check_return(ValidationContext& context, const ReturnClause& clause) {
-  for (const ReturnItem& item : clause.items) walk_expression(context, item.expression);
+  walk_projection_items(context, clause.items, "RETURN");
   check_duplicate_projections(context, clause.items);
-  walk_sort_items(context, clause.items, clause.order_by);
+  walk_sort_items(context, clause, "RETURN");
   walk_pagination(context, clause.skip, clause.limit);
 }
 

@@ -42,6 +42,10 @@ constexpr CodeRow code_rows[] = {
     {DistinctOnNonAggregate, "W104", "DistinctOnNonAggregate", Severity::Warning},
     {UnlabeledFullScan, "W201", "UnlabeledFullScan", Severity::Warning},
     {UnboundedVarLength, "W202", "UnboundedVarLength", Severity::Warning},
+    {PatternExpressionAsValue, "E621", "PatternExpressionAsValue", Severity::Error},
+    {NonPathArgument, "E622", "NonPathArgument", Severity::Error},
+    {VariableNotProjected, "E503", "VariableNotProjected", Severity::Error},
+    {PatternPredicateNewVariable, "E504", "PatternPredicateNewVariable", Severity::Error},
 };
 
 TEST(DiagnosticCodes, TextsNamesAndSeveritiesInDeclaredOrder) {

@@ -105,8 +105,6 @@ def test_the_validator_is_built_once_per_worker_process(client, schema, queries)
 
 
 ARGUMENT_ERRORS = [
-    (lambda bag, s: qarvex.dask.validate_bag(bag, s, dialect="neo4j"), ValueError,
-     "Unknown dialect: 'neo4j'; expected 'core' or 'neo4j'"),
     (lambda bag, s: qarvex.dask.validate_bag(bag, s, dialect="x"), ValueError,
      "Unknown dialect: 'x'; expected 'core' or 'neo4j'"),
     (lambda bag, s: qarvex.dask.validate_bag(bag, s.to_dict()), TypeError,

@@ -49,12 +49,12 @@ def test_classes_without_constructor_cannot_be_instantiated(cls):
 
 def test_docs_and_text_signatures():
     assert Schema.__doc__ == "" and Schema.__text_signature__ == "(nodes, relationships)"
-    assert Qarvex.__doc__ == "" and Qarvex.__text_signature__ == "(schema)"
+    assert Qarvex.__doc__ == "" and Qarvex.__text_signature__ == "(schema, *, dialect='core')"
     assert CypherGenerator.__text_signature__ == "(schema, seed=None)"
     assert ValidationResult.__doc__ is None and ValidationDiagnostic.__doc__ is None
     assert QueryInfo.__doc__ == "Information extracted from a parsed query without a schema."
     assert _qarvex.parse_query.__module__ == "_qarvex"
-    assert _qarvex.parse_query.__text_signature__ == "(query)"
+    assert _qarvex.parse_query.__text_signature__ == "(query, *, dialect='core')"
 
 
 def test_instances_are_read_only(movies):

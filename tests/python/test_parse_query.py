@@ -78,7 +78,7 @@ def test_attributes_are_read_only_properties_with_docs():
 
 
 def test_function_doc_and_signature():
-    assert parse_query.__text_signature__ == "(query)"
+    assert parse_query.__text_signature__ == "(query, *, dialect='core')"
     assert parse_query.__doc__ == (
         "Parse a Cypher query and return structural information without requiring a schema.\n\n"
         "Example::\n\n"

@@ -71,6 +71,14 @@ def test_schema_and_validator_copy_through_the_json_form(movies, make_copy):
 
 
 @pytest.mark.parametrize("make_copy", COPIES)
+def test_a_validator_keeps_its_dialect(movies, make_copy):
+    validator = make_copy(Qarvex(movies, dialect="neo4j"))
+    assert (validator.dialect, repr(validator)) == ("neo4j", "Qarvex(dialect='neo4j')")
+    query = "MATCH (p:Person) WHERE COUNT { (p)-->() } > 1 RETURN p.name AS count"
+    assert validator.validate(query).is_valid
+
+
+@pytest.mark.parametrize("make_copy", COPIES)
 def test_query_info_copies_exactly(make_copy):
     for query in ["MATCH (a:A)-[:R]->(b:B) RETURN a.x, b.y", "MATCH (a RETURN a"]:
         original = parse_query(query)
@@ -124,8 +132,8 @@ MALFORMED = [
      "Cannot restore Qarvex: options must be a dict"),
     (lambda: _qarvex._restore_qarvex(SCHEMA_JSON, {"read_only": True}),
      "Cannot restore Qarvex: options has an unknown option 'read_only'"),
-    (lambda: _qarvex._restore_qarvex(SCHEMA_JSON, {"dialect": "neo4j"}),
-     "Unknown dialect: 'neo4j'; expected 'core' or 'neo4j'"),
+    (lambda: _qarvex._restore_qarvex(SCHEMA_JSON, {"dialect": "cypher5"}),
+     "Unknown dialect: 'cypher5'; expected 'core' or 'neo4j'"),
     (lambda: _qarvex._restore_qarvex(SCHEMA_JSON, {"dialect": 1}),
      "Cannot restore Qarvex: the dialect must be a str"),
     (lambda: _qarvex._restore_validation_result([], None),

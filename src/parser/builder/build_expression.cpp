@@ -282,12 +282,21 @@ Expression Steps::postfix_expr(ParseNode node) {
         value = std::move(slice);
         break;
       }
+      case Rule::label_predicate:
+        value = label_predicate(*op, std::move(object));
+        break;
       default:
         value = std::move(*object);
         break;
     }
   }
   return value;
+}
+
+Expression Steps::label_predicate(ParseNode node, Box<Expression> subject) {
+  expr::HasLabels test{std::move(subject), child_texts(node), false};
+  test.any = contains(keyword_text_without_comments(node), "|");
+  return test;
 }
 
 Expression Steps::atom(ParseNode node) {
@@ -325,6 +334,8 @@ Expression Steps::atom_child(ParseNode node) {
       return subquery(node, false);
     case Rule::collect_subquery:
       return subquery(node, true);
+    case Rule::pattern_predicate:
+      return pattern_predicate(node);
     case Rule::literal:
       return literal(node);
     case Rule::parameter:
@@ -500,8 +511,31 @@ Expression Steps::exists_subquery(ParseNode node) {
   if (child->rule() == Rule::pattern) {
     return expr::Exists{ExistsBody{ExistsBody::ExistsPattern{pattern(*child)}}};
   }
+  if (child->rule() == Rule::subquery_pattern) {
+    // Without a WHERE it is the bare existence test; with one, the MATCH it stands for.
+    if (child->child_count() == 1) {
+      return from_first_child(*child, "Empty EXISTS", [&](ParseNode only) {
+        return Expression(expr::Exists{ExistsBody{ExistsBody::ExistsPattern{pattern(only)}}});
+      });
+    }
+    return expr::Exists{ExistsBody{ExistsBody::ExistsQuery{Box<RegularQuery>(implicit_match(*child))}}};
+  }
   fail("Unknown EXISTS subquery type");
   return {};
+}
+
+Expression Steps::pattern_predicate(ParseNode node) {
+  PatternElement element;
+  element.start = from_first_child(node, "Pattern predicate missing node",
+                                   [&](ParseNode start) { return node_pattern(start); });
+  chain(node, element);
+  return expr::PatternPredicate{Box<PatternElement>(std::move(element))};
+}
+
+RegularQuery Steps::implicit_match(ParseNode node) {
+  SinglePartQuery query;
+  query.reading_clauses.push_back(ReadingClause{match_clause(node)});
+  return RegularQuery{SingleQuery{std::move(query)}, {}};
 }
 
 Expression Steps::pattern_comprehension(ParseNode node) {
@@ -531,7 +565,8 @@ Expression Steps::subquery(ParseNode node, bool collect) {
     fail(collect ? "Empty COLLECT subquery" : "Empty COUNT subquery");
     return {};
   }
-  Box<RegularQuery> query(regular_query(*child));
+  Box<RegularQuery> query(child->rule() == Rule::subquery_pattern ? implicit_match(*child)
+                                                                   : regular_query(*child));
   if (collect) return expr::CollectSubquery{std::move(query)};
   return expr::CountSubquery{std::move(query)};
 }

@@ -100,6 +100,11 @@ class Steps {
   Expression exists_subquery(ParseNode node);
   Expression pattern_comprehension(ParseNode node);
   Expression subquery(ParseNode node, bool collect);
+  // Neo4j forms: a pattern predicate, a label predicate (on the subject before it), and
+  // a pattern with a WHERE in braces the one-MATCH query it abbreviates.
+  Expression pattern_predicate(ParseNode node);
+  Expression label_predicate(ParseNode node, Box<Expression> subject);
+  RegularQuery implicit_match(ParseNode node);
   struct Filter {
     std::string variable;
     Box<Expression> list;

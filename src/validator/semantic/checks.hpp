@@ -21,12 +21,22 @@ void check_property_on_variable(ValidationContext& context, std::string_view var
                                 std::span<const std::string> keys);
 void check_set_labels(ValidationContext& context, const std::vector<std::string>& labels);
 void check_remove_labels(ValidationContext& context, const std::vector<std::string>& labels);
+void check_predicate_labels(ValidationContext& context, const std::vector<std::string>& labels);
 
 // Expressions and clauses.
 // Whether an aggregate is computed by the expression itself: calls and operators are searched,
 // constructs with their own variables, patterns or subqueries are not.
 bool contains_aggregate(const Expression& expression);
 void check_function_call(ValidationContext& context, const expr::FunctionCall& call);
+// Reports each variable of a pattern predicate's element that the scope does not hold.
+void check_pattern_predicate_variables(ValidationContext& context, const PatternElement& element);
+// Reports a pattern predicate that `value` is, used as a value in `place` (e.g. "size()").
+void check_pattern_value(ValidationContext& context, const Expression& value,
+                         std::string_view place);
+// Neo4j: an ORDER BY after an aggregating or DISTINCT projection uses only what it projects.
+void check_order_by_projection(ValidationContext& context, const std::vector<ReturnItem>& items,
+                               bool distinct, const std::vector<SortItem>& order_by,
+                               std::string_view clause);
 void check_aggregate_context(ValidationContext& context, const Expression& expression,
                              std::string_view clause);
 // Reports a SKIP or LIMIT literal of the wrong type and returns true; returns false when the

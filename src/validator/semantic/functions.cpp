@@ -106,15 +106,92 @@ constexpr std::array catalogue{
 };
 static_assert(catalogue.size() == 73);
 
+// The built-ins Neo4j 5 has beyond the shared catalogue.
+constexpr std::array neo4j_catalogue{
+    entry("length", exactly(1)),
+    entry("isempty", exactly(1)),
+    entry("isnan", exactly(1)),
+    entry("valuetype", exactly(1)),
+    entry("char_length", exactly(1)),
+    entry("character_length", exactly(1)),
+    entry("lower", exactly(1)),
+    entry("upper", exactly(1)),
+    entry("btrim", between(1, 2)),
+    entry("normalize", between(1, 2)),
+    entry("nullif", exactly(2)),
+    entry("cot", exactly(1)),
+    entry("haversin", exactly(1)),
+    entry("tostringornull", exactly(1)),
+    entry("tointegerornull", exactly(1)),
+    entry("tofloatornull", exactly(1)),
+    entry("tobooleanornull", exactly(1)),
+    entry("tostringlist", exactly(1)),
+    entry("tointegerlist", exactly(1)),
+    entry("tofloatlist", exactly(1)),
+    entry("tobooleanlist", exactly(1)),
+    entry("date.truncate", between(2, 3)),
+    entry("datetime.truncate", between(2, 3)),
+    entry("localdatetime.truncate", between(2, 3)),
+    entry("localtime.truncate", between(2, 3)),
+    entry("time.truncate", between(2, 3)),
+    entry("date.realtime", between(0, 1)),
+    entry("date.statement", between(0, 1)),
+    entry("date.transaction", between(0, 1)),
+    entry("datetime.realtime", between(0, 1)),
+    entry("datetime.statement", between(0, 1)),
+    entry("datetime.transaction", between(0, 1)),
+    entry("datetime.fromepoch", exactly(2)),
+    entry("datetime.fromepochmillis", exactly(1)),
+    entry("localdatetime.realtime", between(0, 1)),
+    entry("localdatetime.statement", between(0, 1)),
+    entry("localdatetime.transaction", between(0, 1)),
+    entry("localtime.realtime", between(0, 1)),
+    entry("localtime.statement", between(0, 1)),
+    entry("localtime.transaction", between(0, 1)),
+    entry("time.realtime", between(0, 1)),
+    entry("time.statement", between(0, 1)),
+    entry("time.transaction", between(0, 1)),
+    entry("duration.between", exactly(2)),
+    entry("duration.indays", exactly(2)),
+    entry("duration.inmonths", exactly(2)),
+    entry("duration.inseconds", exactly(2)),
+    entry("point.distance", exactly(2)),
+    entry("point.withinbbox", exactly(3)),
+    entry("vector.similarity.cosine", exactly(2)),
+    entry("vector.similarity.euclidean", exactly(2)),
+};
+
+// The namespaces of Neo4j's own functions; a call in any other is a plugin's.
+constexpr std::array<std::string_view, 8> neo4j_namespaces{
+    "date", "datetime", "localdatetime", "localtime", "time", "duration", "point", "vector"};
+
+const BuiltinFunction* find_in(std::span<const BuiltinFunction> table, std::string_view name) {
+  auto found = std::find_if(table.begin(), table.end(),
+                            [&](const BuiltinFunction& f) { return f.name == name; });
+  return found == table.end() ? nullptr : &*found;
+}
+
 }  // namespace
 
 std::span<const BuiltinFunction> builtin_functions() { return catalogue; }
 
 const BuiltinFunction* find_builtin_function(std::string_view written_name) {
+  return find_in(catalogue, unicode_lower(written_name));
+}
+
+const BuiltinFunction* find_builtin_function(std::string_view written_name, Dialect dialect) {
   std::string name = unicode_lower(written_name);
-  auto found = std::find_if(catalogue.begin(), catalogue.end(),
-                            [&](const BuiltinFunction& f) { return f.name == name; });
-  return found == catalogue.end() ? nullptr : &*found;
+  const BuiltinFunction* found = find_in(catalogue, name);
+  if (found == nullptr && dialect == Dialect::neo4j) found = find_in(neo4j_catalogue, name);
+  return found;
+}
+
+bool in_plugin_namespace(std::string_view written_name) {
+  std::size_t dot = written_name.find('.');
+  if (dot == std::string_view::npos) return false;
+  std::string space = unicode_lower(written_name.substr(0, dot));
+  return std::find(neo4j_namespaces.begin(), neo4j_namespaces.end(), space) ==
+         neo4j_namespaces.end();
 }
 
 bool accepts_argument_count(const BuiltinFunction& function, std::size_t count) {

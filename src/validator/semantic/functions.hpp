@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "parser/dialect.hpp"
+
 namespace qarvex {
 
 struct BuiltinFunction {
@@ -25,6 +27,10 @@ std::span<const BuiltinFunction> builtin_functions();
 // The entry for a function name as written: the name is lower-cased with the full Unicode
 // mapping and compared exactly, so "toUpper" is found and "my.sum" is not.
 const BuiltinFunction* find_builtin_function(std::string_view written_name);
+// The same in a dialect's catalogue: Neo4j's adds its own built-ins to the shared ones.
+const BuiltinFunction* find_builtin_function(std::string_view written_name, Dialect dialect);
+// Whether a dotted name's namespace is none of Neo4j's own (a plugin's, such as apoc.*).
+bool in_plugin_namespace(std::string_view written_name);
 
 bool accepts_argument_count(const BuiltinFunction& function, std::size_t count);
 

@@ -204,4 +204,8 @@ void check_remove_labels(ValidationContext& context, const std::vector<std::stri
   check_labels(context, labels, DiagnosticCode::UnknownNodeLabelInRemove);
 }
 
+void check_predicate_labels(ValidationContext& context, const std::vector<std::string>& labels) {
+  check_labels(context, labels, DiagnosticCode::UnknownNodeLabel);
+}
+
 }  // namespace qarvex

@@ -1,0 +1,58 @@
+"""The dialect argument of Qarvex and parse_query, and the --dialect flag of `qarvex check`."""
+import io
+
+import pytest
+
+from _qarvex import Qarvex, parse_query
+from qarvex import cli
+
+NEO4J_ONLY = "MATCH (p:Person) WHERE COUNT { (p)-[:ACTED_IN]->() } > 1 RETURN count(p) AS count"
+
+
+def test_the_dialect_is_chosen_per_validator(movies):
+    core, neo4j = Qarvex(movies), Qarvex(movies, dialect="neo4j")
+    assert (core.dialect, neo4j.dialect) == ("core", "neo4j")
+    assert Qarvex(movies, dialect="core").dialect == "core"
+    assert repr(core) == "Qarvex()" and repr(neo4j) == "Qarvex(dialect='neo4j')"
+    assert core.validate(NEO4J_ONLY).syntax_errors
+    assert neo4j.validate(NEO4J_ONLY).is_valid
+    assert [r.is_valid for r in neo4j.validate_batch([NEO4J_ONLY, "MATCH ("])] == [True, False]
+    with pytest.raises(AttributeError):
+        neo4j.dialect = "core"
+
+
+def test_the_dialect_is_chosen_per_parse():
+    assert not parse_query(NEO4J_ONLY).is_valid
+    info = parse_query(NEO4J_ONLY, dialect="neo4j")
+    assert info.is_valid and info.labels_used == ["Person"] and info.rel_types_used == ["ACTED_IN"]
+
+
+@pytest.mark.parametrize("call", [
+    lambda schema, value: Qarvex(schema, dialect=value),
+    lambda schema, value: parse_query("RETURN 1", dialect=value),
+])
+def test_a_bad_dialect_is_refused(movies, call):
+    with pytest.raises(ValueError) as error:
+        call(movies, "cypher")
+    assert str(error.value) == "Unknown dialect: 'cypher'; expected 'core' or 'neo4j'"
+    with pytest.raises(TypeError) as error:
+        call(movies, 5)
+    assert str(error.value) == "argument 'dialect': 'int' object cannot be cast as 'str'"
+
+
+def test_the_dialect_is_keyword_only(movies):
+    with pytest.raises(TypeError, match="positional"):
+        Qarvex(movies, "neo4j")
+    with pytest.raises(TypeError, match="positional"):
+        parse_query("RETURN 1", "neo4j")
+
+
+def test_the_check_command_takes_a_dialect(tmp_path, monkeypatch):
+    (tmp_path / "schema.json").write_text(
+        '{"nodes":{"Person":["name"]},"relationships":{"ACTED_IN":["Person","Person",[]]}}')
+    (tmp_path / "q.cypher").write_text(NEO4J_ONLY + "\n")
+    args = ["check", "--schema", str(tmp_path / "schema.json"), str(tmp_path / "q.cypher")]
+    for extra, status in (([], 1), (["--dialect", "neo4j"], 0)):
+        monkeypatch.setattr("sys.stdout", io.StringIO())
+        monkeypatch.setattr("sys.stderr", io.StringIO())
+        assert cli.main([*args, *extra]) == status
