@@ -51,4 +51,5 @@ def test_mypy_finds_the_installed_types(installed, tmp_path):
                             cwd=tmp_path, env=env, capture_output=True, text=True, timeout=600)
     assert result.returncode == 0, result.stdout + result.stderr
     assert 'Revealed type is "list[_qarvex.ValidationDiagnostic]"' in result.stdout
-    assert 'Revealed type is "def (query: str) -> _qarvex.QueryInfo"' in result.stdout
+    assert ('Revealed type is "def (query: str, *, dialect: Literal[\'core\'] | '
+            'Literal[\'neo4j\'] =) -> _qarvex.QueryInfo"') in result.stdout
