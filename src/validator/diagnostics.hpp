@@ -83,6 +83,25 @@ struct Suggestion {
   bool operator==(const Suggestion&) const = default;
 };
 
+// What the feedback text needs to know about a diagnostic beyond its message, taken where the
+// diagnostic is made. Only a run that asks for them records these (DiagnosticSink below).
+struct DiagnosticDetail {
+  std::string name;   // the undeclared label, type or key as written; the unbound variable;
+                      // the type of an E401
+  std::string owner;  // E301-E304: the label or type that lacks the key
+  // E211: the labels written on the relationship's source and target nodes (its left and
+  // right nodes when it has no direction).
+  std::vector<std::string> source_labels;
+  std::vector<std::string> target_labels;
+  bool undirected = false;
+  std::vector<std::string> bound;  // E501: the variables bound there, sorted by UTF-8 bytes
+
+  static DiagnosticDetail about(std::string name, std::string owner = {});
+  static DiagnosticDetail relationship(std::string type, std::vector<std::string> source_labels,
+                                       std::vector<std::string> target_labels, bool undirected);
+  static DiagnosticDetail unbound(std::string variable, std::vector<std::string> bound);
+};
+
 struct ValidationDiagnostic {
   DiagnosticCode code = DiagnosticCode::ParseError;
   Severity severity = Severity::Error;
@@ -115,10 +134,20 @@ class DiagnosticSink {
 
   const std::vector<ValidationDiagnostic>& diagnostics() const { return diagnostics_; }
 
+  // From here on every diagnostic gets a detail record (empty until `detail` fills it).
+  void record_details() { records_details_ = true; }
+  bool records_details() const { return records_details_; }
+  // The detail of the diagnostic added last; ignored unless details are recorded.
+  void detail(DiagnosticDetail detail);
+  // One per diagnostic, in their order, when recorded from the start; moves them out.
+  std::vector<DiagnosticDetail> take_details() { return std::move(details_); }
+
  private:
   friend ValidationResult semantic_result(DiagnosticSink sink);
 
   std::vector<ValidationDiagnostic> diagnostics_;
+  bool records_details_ = false;
+  std::vector<DiagnosticDetail> details_;
 };
 
 // The result for a text that does not parse: one E101 diagnostic carrying the syntax error's
