@@ -165,6 +165,7 @@ constexpr Neo4jConstruct neo4j_constructs[] = {
     {Rule::explicit_procedure_invocation, "this form of procedure call"},
     {Rule::range_literal, "this form of variable-length range"},
     {Rule::float_literal, "this form of float literal"},
+    {Rule::variable, "a keyword as a name unless it is in backticks"},
 };
 
 std::optional<std::string_view> construct_name(Rule rule) {

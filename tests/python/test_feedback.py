@@ -48,6 +48,16 @@ CASES = [
      "  = expected single_query\n"
      "  Neo4j-only syntax: this checker reads core Cypher, which does not have the COUNT { ... } "
      "subquery; rewrite that part without it\n"),
+    ("core", "MATCH (p:Person) RETURN count(p) AS count",
+     "error E101:\n"
+     " --> 1:37\n"
+     "  |\n"
+     "1 | MATCH (p:Person) RETURN count(p) AS count\n"
+     "  |                                     ^---\n"
+     "  |\n"
+     "  = expected variable\n"
+     "  Neo4j-only syntax: this checker reads core Cypher, which does not have a keyword as a name "
+     "unless it is in backticks; rewrite that part without it\n"),
     ("core", "MATCH (p:Person RETURN p",
      "error E101:\n"
      " --> 1:17\n"
