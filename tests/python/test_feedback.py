@@ -58,14 +58,15 @@ CASES = [
      "  = expected variable\n"
      "  Neo4j-only syntax: this checker reads core Cypher, which does not have a keyword as a name "
      "unless it is in backticks; rewrite that part without it\n"),
-    ("core", "MATCH (p:Person RETURN p",
+    ("neo4j", "MATCH (p:Person) RETRUN p",
      "error E101:\n"
-     " --> 1:17\n"
+     " --> 1:18\n"
      "  |\n"
-     "1 | MATCH (p:Person RETURN p\n"
-     "  |                 ^---\n"
+     "1 | MATCH (p:Person) RETRUN p\n"
+     "  |                  ^---\n"
      "  |\n"
-     "  = expected properties\n"),
+     "  = expected EOI, union_clause, reading_clause, updating_clause, with_clause, return_clause, "
+     "where_clause, or left_arrow\n"),
 ]
 
 
