@@ -134,6 +134,17 @@ std::string format_message(DiagnosticCode code, std::initializer_list<std::strin
   return message;
 }
 
+std::string endpoint_label_list(const std::vector<std::string>& labels, std::size_t limit) {
+  std::string text;
+  std::size_t shown = std::min(labels.size(), limit);
+  for (std::size_t i = 0; i < shown; ++i) {
+    if (i != 0) text += " or :";
+    text += labels[i];
+  }
+  if (shown < labels.size()) text += " (and " + std::to_string(labels.size() - shown) + " more)";
+  return text;
+}
+
 std::string did_you_mean_hint(std::string_view prefix, const std::optional<std::string>& best) {
   if (!best) return {};
   std::string hint = ", did you mean ";
@@ -195,6 +206,15 @@ DiagnosticDetail DiagnosticDetail::relationship(std::string type,
   detail.source_labels = std::move(source_labels);
   detail.target_labels = std::move(target_labels);
   detail.undirected = undirected;
+  return detail;
+}
+
+DiagnosticDetail DiagnosticDetail::endpoint(std::string type, std::string end,
+                                            std::vector<std::string> expected,
+                                            std::string written) {
+  DiagnosticDetail detail = about(std::move(type), std::move(end));
+  detail.expected = std::move(expected);
+  detail.written = std::move(written);
   return detail;
 }
 

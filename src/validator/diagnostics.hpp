@@ -73,6 +73,11 @@ std::string format_message(DiagnosticCode code, std::initializer_list<std::strin
 
 // ", did you mean {prefix}{best}?" when a candidate was found, otherwise empty. The prefix is
 // ":" for labels and relationship types, "." for property keys.
+// E401's accepted labels, "A or :B" (the template writes the first colon); past `limit` of
+// them, " (and N more)" stands for the rest.
+std::string endpoint_label_list(const std::vector<std::string>& labels,
+                                std::size_t limit = SIZE_MAX);
+
 std::string did_you_mean_hint(std::string_view prefix, const std::optional<std::string>& best);
 
 struct Suggestion {
@@ -95,11 +100,17 @@ struct DiagnosticDetail {
   std::vector<std::string> target_labels;
   bool undirected = false;
   std::vector<std::string> bound;  // E501: the variables bound there, sorted by UTF-8 bytes
+  // E401: which end ("source" or "target"), the labels it accepts in order, and the labels
+  // written on its node as the message shows them; `owner` holds the end.
+  std::vector<std::string> expected;
+  std::string written;
 
   static DiagnosticDetail about(std::string name, std::string owner = {});
   static DiagnosticDetail relationship(std::string type, std::vector<std::string> source_labels,
                                        std::vector<std::string> target_labels, bool undirected);
   static DiagnosticDetail unbound(std::string variable, std::vector<std::string> bound);
+  static DiagnosticDetail endpoint(std::string type, std::string end,
+                                   std::vector<std::string> expected, std::string written);
 };
 
 struct ValidationDiagnostic {

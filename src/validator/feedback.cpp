@@ -195,10 +195,23 @@ std::optional<std::string> neo4j_note(std::string_view text) {
          "; rewrite that part without it";
 }
 
-void append_entry(std::string& out, const ValidationDiagnostic& diagnostic) {
-  out.append("error ").append(code_text(diagnostic.code)).append(":");
-  out += diagnostic.message.find('\n') == std::string::npos ? " " : "\n";
-  out.append(diagnostic.message).append("\n");
+// The diagnostic's message, except that an E401 naming more accepted labels than a list may
+// hold names only the first of them.
+std::string entry_message(const ValidationDiagnostic& diagnostic, const DiagnosticDetail* detail) {
+  if (diagnostic.code != WrongEndpointLabel || detail == nullptr ||
+      detail->expected.size() <= feedback_list_limit) {
+    return diagnostic.message;
+  }
+  return format_message(WrongEndpointLabel,
+                        {detail->name, detail->owner,
+                         endpoint_label_list(detail->expected, feedback_list_limit),
+                         detail->written});
+}
+
+void append_entry(std::string& out, DiagnosticCode code, const std::string& message) {
+  out.append("error ").append(code_text(code)).append(":");
+  out += message.find('\n') == std::string::npos ? " " : "\n";
+  out.append(message).append("\n");
 }
 
 }  // namespace
@@ -214,12 +227,13 @@ std::string feedback_text(const Schema& schema, const SchemaNames& names, std::s
   for (std::size_t i = 0; i < result.diagnostics.size(); ++i) {
     const ValidationDiagnostic& diagnostic = result.diagnostics[i];
     if (diagnostic.severity != Severity::Error) continue;
-    append_entry(out, diagnostic);
+    const DiagnosticDetail* detail = i < run.details.size() ? &run.details[i] : nullptr;
+    append_entry(out, diagnostic.code, entry_message(diagnostic, detail));
     std::optional<std::string> note;
     if (diagnostic.code == ParseError) {
       if (dialect == Dialect::core) note = neo4j_note(text);
-    } else if (i < run.details.size()) {
-      note = writer.note(diagnostic, run.details[i]);
+    } else if (detail != nullptr) {
+      note = writer.note(diagnostic, *detail);
     }
     if (!note || note->empty() ||
         std::find(noted.begin(), noted.end(), *note) != noted.end()) {

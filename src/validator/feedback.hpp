@@ -19,7 +19,8 @@ inline constexpr std::size_t feedback_list_limit = 20;
 // of the diagnostics:
 //
 //   error CODE: MESSAGE            (a message of several lines, such as a syntax error's
-//                                   report, starts on the line after "error CODE:")
+//                                   report, starts on the line after "error CODE:"; an E401
+//                                   names at most feedback_list_limit accepted labels)
 //     NOTE                         (at most one line, two spaces in; a note equal to an
 //                                   earlier one is left out)
 //

@@ -205,6 +205,17 @@ TEST(FeedbackText, StaysShortForAHugeSchema) {
   EXPECT_NE(text.find("nearest first: key0, key1, key2, "), std::string::npos) << text;
 }
 
+// The validator's own E401 message names every accepted label; the feedback names 20.
+TEST(FeedbackText, ShortensAnEndpointMessageOfManyLabels) {
+  std::string text =
+      feedback(huge_schema(), "MATCH (n:L00000)-[:R]->(m:L00000) RETURN n", Dialect::core);
+  std::string expected = "error E401: Relationship :R expects target label :L00001";
+  for (int i = 10002; i <= 10020; ++i) expected += " or :L" + std::to_string(i);
+  expected += " (and 980 more), but node has label(s): :L00000\n";
+  EXPECT_EQ(text.substr(0, text.find('\n') + 1), expected);
+  EXPECT_LT(text.size(), 1500u) << text;
+}
+
 TEST(FeedbackText, NearestNamesComeBeforeByteOrder) {
   Schema schema({{"Zebra", {}}, {"Apple", {}}, {"Persona", {}}, {"Person", {}}}, {});
   EXPECT_EQ(feedback(schema, "MATCH (p:persn) RETURN p", Dialect::core),

@@ -65,30 +65,30 @@ const std::string& label_at(const EndpointEntry& entry, End end) {
   return end == End::Source ? entry.source : entry.target;
 }
 
-// The distinct labels at `end` of the entries that `admitted` keeps, in order, joined so that
-// the message's leading colon starts the first: "A or :B".
+// The distinct labels at `end` of the entries that `admitted` keeps, in order.
 template <typename Admitted>
-std::string expected_labels(const RelationshipType& rel, End end, Admitted admitted) {
-  std::vector<std::string_view> seen;
-  std::string text;
+std::vector<std::string> expected_labels(const RelationshipType& rel, End end, Admitted admitted) {
+  std::vector<std::string> seen;
   for (const EndpointEntry& entry : rel.entries()) {
     const std::string& label = label_at(entry, end);
     if (!admitted(entry) || std::find(seen.begin(), seen.end(), label) != seen.end()) continue;
-    if (!seen.empty()) text += " or :";
-    text += label;
     seen.push_back(label);
   }
-  return text;
+  return seen;
 }
 
 void report_endpoint(ValidationContext& context, std::string_view type, End end,
-                     const std::string& expected, const std::vector<std::string>& labels) {
+                     std::vector<std::string> expected, const std::vector<std::string>& labels) {
   std::string_view role = end == End::Source ? "source" : "target";
+  std::string written = written_labels(labels);
   context.sink.add_error(
       DiagnosticCode::WrongEndpointLabel,
       format_message(DiagnosticCode::WrongEndpointLabel,
-                     {type, role, expected, written_labels(labels)}));
-  context.sink.detail(DiagnosticDetail::about(std::string(type)));
+                     {type, role, endpoint_label_list(expected), written}));
+  if (context.sink.records_details()) {
+    context.sink.detail(DiagnosticDetail::endpoint(std::string(type), std::string(role),
+                                                   std::move(expected), std::move(written)));
+  }
 }
 
 // The source end first: the entries whose source is written there pass, or all of them when
