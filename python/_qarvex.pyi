@@ -200,6 +200,10 @@ class Qarvex:
         """The Cypher dialect queries are read in: 'core' or 'neo4j'."""
     def validate(self, query: str) -> ValidationResult:
         """Validate one query against the schema."""
+    def feedback(self, query: str) -> str:
+        """A compact text for a language model's next attempt at ``query``: each error with
+        its message and the names that may stand in its place, then the corrected query
+        when there is one. Empty when the query is valid; warnings are left out."""
     def validate_batch(self, queries: Sequence[str]) -> list[ValidationResult]:
         """Validate multiple queries at once and return one ``ValidationResult`` per query.
 

@@ -19,6 +19,7 @@
 #include "bindings/signals.hpp"
 #include "bindings/types.hpp"
 #include "validator/batch.hpp"
+#include "validator/feedback.hpp"
 #include "validator/validate_query.hpp"
 
 namespace qarvex::py {
@@ -73,6 +74,17 @@ PyObject* validate(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyOb
     const ValidatorValue& validator = validator_of(self);
     return new_validation_result(validate_query(validator.indexed.schema, validator.indexed.names,
                                                 *query, validator.dialect));
+  });
+}
+
+PyObject* feedback(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+  return guarded([&] {
+    std::optional<std::string_view> query =
+        bind_single_string("Qarvex.feedback()", "query", args, nargs, kwnames);
+    if (!query) return PyRef();
+    const ValidatorValue& validator = validator_of(self);
+    return new_str(feedback_text(validator.indexed.schema, validator.indexed.names, *query,
+                                 validator.dialect));
   });
 }
 
@@ -172,6 +184,11 @@ PyGetSetDef getters[] = {
 PyMethodDef methods[] = {
     {"__reduce__", qarvex_reduce, METH_NOARGS, nullptr},
     {"validate", as_method(validate), METH_FASTCALL | METH_KEYWORDS, "validate($self, query)\n--\n\n"},
+    {"feedback", as_method(feedback), METH_FASTCALL | METH_KEYWORDS,
+     "feedback($self, query)\n--\n\n"
+     "A compact text for a language model's next attempt at ``query``: each error with\n"
+     "its message and the names that may stand in its place, then the corrected query\n"
+     "when there is one. Empty when the query is valid; warnings are left out."},
     {"validate_batch", as_method(validate_batch), METH_FASTCALL | METH_KEYWORDS,
      "validate_batch($self, queries)\n--\n\n"
      "Validate multiple queries at once and return one ``ValidationResult`` per query.\n\n"

@@ -134,6 +134,17 @@ std::string format_message(DiagnosticCode code, std::initializer_list<std::strin
   return message;
 }
 
+std::string endpoint_label_list(const std::vector<std::string>& labels, std::size_t limit) {
+  std::string text;
+  std::size_t shown = std::min(labels.size(), limit);
+  for (std::size_t i = 0; i < shown; ++i) {
+    if (i != 0) text += " or :";
+    text += labels[i];
+  }
+  if (shown < labels.size()) text += " (and " + std::to_string(labels.size() - shown) + " more)";
+  return text;
+}
+
 std::string did_you_mean_hint(std::string_view prefix, const std::optional<std::string>& best) {
   if (!best) return {};
   std::string hint = ", did you mean ";
@@ -180,13 +191,52 @@ std::vector<std::string> ValidationResult::warnings() const {
   return messages_of(*this, [](const ValidationDiagnostic& diagnostic) { return !is_error(diagnostic); });
 }
 
+DiagnosticDetail DiagnosticDetail::about(std::string name, std::string owner) {
+  DiagnosticDetail detail;
+  detail.name = std::move(name);
+  detail.owner = std::move(owner);
+  return detail;
+}
+
+DiagnosticDetail DiagnosticDetail::relationship(std::string type,
+                                                std::vector<std::string> source_labels,
+                                                std::vector<std::string> target_labels,
+                                                bool undirected) {
+  DiagnosticDetail detail = about(std::move(type));
+  detail.source_labels = std::move(source_labels);
+  detail.target_labels = std::move(target_labels);
+  detail.undirected = undirected;
+  return detail;
+}
+
+DiagnosticDetail DiagnosticDetail::endpoint(std::string type, std::string end,
+                                            std::vector<std::string> expected,
+                                            std::string written) {
+  DiagnosticDetail detail = about(std::move(type), std::move(end));
+  detail.expected = std::move(expected);
+  detail.written = std::move(written);
+  return detail;
+}
+
+DiagnosticDetail DiagnosticDetail::unbound(std::string variable, std::vector<std::string> bound) {
+  DiagnosticDetail detail = about(std::move(variable));
+  detail.bound = std::move(bound);
+  return detail;
+}
+
 void DiagnosticSink::add_error(DiagnosticCode code, std::string message,
                                std::optional<Suggestion> suggestion) {
   diagnostics_.push_back({code, Severity::Error, std::move(message), std::move(suggestion), {}});
+  if (records_details_) details_.emplace_back();
 }
 
 void DiagnosticSink::add_warning(DiagnosticCode code, std::string message) {
   diagnostics_.push_back({code, Severity::Warning, std::move(message), {}, {}});
+  if (records_details_) details_.emplace_back();
+}
+
+void DiagnosticSink::detail(DiagnosticDetail detail) {
+  if (records_details_ && !details_.empty()) details_.back() = std::move(detail);
 }
 
 ValidationResult syntax_error_result(std::string message, std::optional<TextPosition> position) {

@@ -73,6 +73,11 @@ std::string format_message(DiagnosticCode code, std::initializer_list<std::strin
 
 // ", did you mean {prefix}{best}?" when a candidate was found, otherwise empty. The prefix is
 // ":" for labels and relationship types, "." for property keys.
+// E401's accepted labels, "A or :B" (the template writes the first colon); past `limit` of
+// them, " (and N more)" stands for the rest.
+std::string endpoint_label_list(const std::vector<std::string>& labels,
+                                std::size_t limit = SIZE_MAX);
+
 std::string did_you_mean_hint(std::string_view prefix, const std::optional<std::string>& best);
 
 struct Suggestion {
@@ -81,6 +86,31 @@ struct Suggestion {
   std::string description;
 
   bool operator==(const Suggestion&) const = default;
+};
+
+// What the feedback text needs to know about a diagnostic beyond its message, taken where the
+// diagnostic is made. Only a run that asks for them records these (DiagnosticSink below).
+struct DiagnosticDetail {
+  std::string name;   // the undeclared label, type or key as written; the unbound variable;
+                      // the type of an E401
+  std::string owner;  // E301-E304: the label or type that lacks the key
+  // E211: the labels written on the relationship's source and target nodes (its left and
+  // right nodes when it has no direction).
+  std::vector<std::string> source_labels;
+  std::vector<std::string> target_labels;
+  bool undirected = false;
+  std::vector<std::string> bound;  // E501: the variables bound there, sorted by UTF-8 bytes
+  // E401: which end ("source" or "target"), the labels it accepts in order, and the labels
+  // written on its node as the message shows them; `owner` holds the end.
+  std::vector<std::string> expected;
+  std::string written;
+
+  static DiagnosticDetail about(std::string name, std::string owner = {});
+  static DiagnosticDetail relationship(std::string type, std::vector<std::string> source_labels,
+                                       std::vector<std::string> target_labels, bool undirected);
+  static DiagnosticDetail unbound(std::string variable, std::vector<std::string> bound);
+  static DiagnosticDetail endpoint(std::string type, std::string end,
+                                   std::vector<std::string> expected, std::string written);
 };
 
 struct ValidationDiagnostic {
@@ -115,10 +145,20 @@ class DiagnosticSink {
 
   const std::vector<ValidationDiagnostic>& diagnostics() const { return diagnostics_; }
 
+  // From here on every diagnostic gets a detail record (empty until `detail` fills it).
+  void record_details() { records_details_ = true; }
+  bool records_details() const { return records_details_; }
+  // The detail of the diagnostic added last; ignored unless details are recorded.
+  void detail(DiagnosticDetail detail);
+  // One per diagnostic, in their order, when recorded from the start; moves them out.
+  std::vector<DiagnosticDetail> take_details() { return std::move(details_); }
+
  private:
   friend ValidationResult semantic_result(DiagnosticSink sink);
 
   std::vector<ValidationDiagnostic> diagnostics_;
+  bool records_details_ = false;
+  std::vector<DiagnosticDetail> details_;
 };
 
 // The result for a text that does not parse: one E101 diagnostic carrying the syntax error's

@@ -36,18 +36,6 @@ bool is_plain_name(std::string_view name) {
          std::all_of(name.begin(), name.end(), word_char);
 }
 
-// A replacement that could not stand unquoted (a space, a symbol) is written in backticks so
-// that the corrected query still reads as a name; reserved words stand unquoted as names.
-std::string written_name(std::string_view name) {
-  if (is_plain_name(name) || name.starts_with('`') ||
-      name.find('`') != std::string_view::npos) {
-    return std::string(name);
-  }
-  std::string quoted = "`";
-  quoted.append(name).append("`");
-  return quoted;
-}
-
 // For each kind of name, the corrections of each written name by their position in the
 // order of application.
 class CorrectionIndex {
@@ -84,6 +72,18 @@ class CorrectionIndex {
 };
 
 }  // namespace
+
+// A name that could not stand unquoted (a space, a symbol) is written in backticks so that it
+// still reads as a name; reserved words stand unquoted as names.
+std::string written_name(std::string_view name) {
+  if (is_plain_name(name) || name.starts_with('`') ||
+      name.find('`') != std::string_view::npos) {
+    return std::string(name);
+  }
+  std::string quoted = "`";
+  quoted.append(name).append("`");
+  return quoted;
+}
 
 std::optional<std::vector<Correction>> corrections_of(
     const std::vector<ValidationDiagnostic>& diagnostics) {

@@ -18,6 +18,10 @@ struct Correction {
   std::string replacement;  // ":Person", "name"
 };
 
+// A declared label, type or key as a query writes it: unchanged when it can stand unquoted,
+// in backticks otherwise.
+std::string written_name(std::string_view name);
+
 // The corrections in the order they are applied: one per distinct suggestion of the error
 // diagnostics, longest original first (ties keep their order). None when there is no error or
 // when an error has no suggestion.

@@ -9,6 +9,14 @@ const VariableScope::Names* VariableScope::find(std::string_view name) const {
   return found == entries_.end() ? nullptr : &found->second;
 }
 
+VariableScope::Names VariableScope::sorted_names() const {
+  Names names;
+  names.reserve(entries_.size());
+  for (const auto& entry : entries_) names.push_back(entry.first);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
 void VariableScope::bind_pattern_variable(const std::string& name, const Names& names) {
   auto [slot, inserted] = entries_.try_emplace(name, names);
   if (inserted) return;

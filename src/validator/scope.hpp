@@ -17,6 +17,8 @@ class VariableScope {
   bool contains(std::string_view name) const { return entries_.contains(name); }
   // The variable's labels or types; null when the name is not bound.
   const Names* find(std::string_view name) const;
+  // Every bound name, sorted by UTF-8 bytes.
+  Names sorted_names() const;
 
   // A node or relationship variable: the first binding takes `names`; a later one adds those
   // it does not hold yet, in order.

@@ -55,6 +55,36 @@ std::optional<std::string> closest_match(std::string_view name, const NameIndex&
   return *best;
 }
 
+// Keeps the `limit` best (distance, position) pairs in order; once it holds that many, a
+// candidate must come strictly nearer than the last kept one, so the search bound shrinks.
+std::vector<std::string_view> nearest_names(std::string_view name,
+                                            std::span<const std::string> candidates,
+                                            std::size_t limit) {
+  if (limit == 0) return {};
+  std::string lowered_name = unicode_lower(name);
+  std::vector<std::pair<std::size_t, std::size_t>> kept;  // (distance, position)
+  std::vector<std::size_t> above, row;
+  for (std::size_t position = 0; position < candidates.size(); ++position) {
+    std::string lowered = unicode_lower(candidates[position]);
+    std::size_t bound = std::max(lowered_name.size(), lowered.size());
+    if (kept.size() == limit) {
+      if (kept.back().first == 0) break;
+      bound = kept.back().first - 1;
+    }
+    if (length_gap(lowered_name.size(), lowered.size()) > bound) continue;
+    std::optional<std::size_t> distance =
+        bounded_distance(lowered_name, lowered, bound, above, row);
+    if (!distance || *distance > bound) continue;
+    std::pair<std::size_t, std::size_t> entry{*distance, position};
+    kept.insert(std::upper_bound(kept.begin(), kept.end(), entry), entry);
+    if (kept.size() > limit) kept.pop_back();
+  }
+  std::vector<std::string_view> names;
+  names.reserve(kept.size());
+  for (auto [distance, position] : kept) names.push_back(candidates[position]);
+  return names;
+}
+
 std::optional<Suggestion> label_suggestion(std::string_view name,
                                            const std::optional<std::string>& best) {
   if (!best) return std::nullopt;

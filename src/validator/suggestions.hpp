@@ -6,6 +6,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "validator/diagnostics.hpp"
 #include "validator/name_index.hpp"
@@ -20,6 +21,12 @@ std::optional<std::string> closest_match(std::string_view name,
 
 // The same candidate, found through the index rather than by looking at every name.
 std::optional<std::string> closest_match(std::string_view name, const NameIndex& candidates);
+
+// At most `limit` of `candidates`, nearest to `name` first by the same case-insensitive edit
+// distance, without a bound on it; equally near ones keep the order of `candidates`.
+std::vector<std::string_view> nearest_names(std::string_view name,
+                                            std::span<const std::string> candidates,
+                                            std::size_t limit);
 
 // ":name" to ":best", described "Replace :name with :best"; none without a candidate.
 std::optional<Suggestion> label_suggestion(std::string_view name,

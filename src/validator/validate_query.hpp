@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string_view>
+#include <vector>
 
 #include "parser/dialect.hpp"
 #include "schema/schema.hpp"
@@ -18,5 +19,16 @@ ValidationResult validate_query(const Schema& schema, const SchemaNames& names,
 // The same for a one-off check, indexing the schema's names first.
 ValidationResult validate_query(const Schema& schema, std::string_view text,
                                 Dialect dialect = Dialect::core);
+
+// A result with one detail record per diagnostic, in their order.
+struct DetailedResult {
+  ValidationResult result;
+  std::vector<DiagnosticDetail> details;
+};
+
+// The same validation, recording what each diagnostic is about (for the feedback text); the
+// result is the one validate_query gives.
+DetailedResult validate_with_details(const Schema& schema, const SchemaNames& names,
+                                     std::string_view text, Dialect dialect = Dialect::core);
 
 }  // namespace qarvex

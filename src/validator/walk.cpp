@@ -124,6 +124,9 @@ class ExpressionWalk {
     if (!scope().contains(variable.name)) {
       context_.sink.add_error(DiagnosticCode::UnboundVariable,
                               format_message(DiagnosticCode::UnboundVariable, {variable.name}));
+      if (context_.sink.records_details()) {
+        context_.sink.detail(DiagnosticDetail::unbound(variable.name, scope().sorted_names()));
+      }
     }
   }
 

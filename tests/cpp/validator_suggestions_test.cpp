@@ -44,6 +44,36 @@ INSTANTIATE_TEST_SUITE_P(
         MatchRow{"lower-casing may grow a name past the bound", "İİ", {"ii"}, std::nullopt},
         MatchRow{"backticks are part of the name", "`Persn`", {"Person"}, "Person"}));
 
+struct NearestRow {
+  std::string_view why;
+  std::string_view name;
+  Names candidates;
+  std::size_t limit;
+  std::vector<std::string_view> nearest;
+};
+
+class NearestNames : public testing::TestWithParam<NearestRow> {};
+
+TEST_P(NearestNames, OrdersByDistanceThenByTheGivenOrder) {
+  const NearestRow& row = GetParam();
+  EXPECT_EQ(nearest_names(row.name, row.candidates, row.limit), row.nearest)
+      << row.why << ": " << row.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, NearestNames,
+    testing::Values(
+        NearestRow{"no bound on the distance", "Book", {"Movie", "Person", "Tag"}, 5,
+                   {"Movie", "Tag", "Person"}},
+        NearestRow{"ties keep the given order", "ab", {"ax", "ay", "ab"}, 5, {"ab", "ax", "ay"}},
+        NearestRow{"case is ignored", "PERSON", {"Movie", "person"}, 5, {"person", "Movie"}},
+        NearestRow{"the limit keeps the nearest", "abc", {"xyz", "abd", "abx", "abc"}, 2,
+                   {"abc", "abd"}},
+        NearestRow{"a later tie does not displace an earlier one", "aa", {"ab", "ba", "ca"}, 2,
+                   {"ab", "ba"}},
+        NearestRow{"limit zero", "a", {"a"}, 0, {}},
+        NearestRow{"no candidates", "a", {}, 3, {}}));
+
 TEST(LabelSuggestion, PrefixesBothNamesWithAColon) {
   Names labels{"Movie", "Person"};
   EXPECT_EQ(label_suggestion("Persn", closest_match("Persn", labels)),

@@ -29,6 +29,19 @@ def test_text2cypher_queries_against_their_schemas():
     assert checked > 10000
 
 
+@pytest.mark.parametrize("dialect", ["core", "neo4j"])
+def test_text2cypher_feedback_is_empty_exactly_for_valid_queries(dialect):
+    validators = {name: Qarvex(schema_of(entry), dialect=dialect)
+                  for name, entry in schemas().items()}
+    for record in records("neo4j-text2cypher.jsonl"):
+        validator = validators.get(record.get("database"))
+        if validator is None:
+            continue
+        text = validator.feedback(record["query"])
+        assert (text == "") == validator.validate(record["query"]).is_valid, record["id"]
+        assert len(text) < 4000, record["id"]
+
+
 def test_tck_queries_validate_and_parse():
     queries = [record["query"] for record in records("tck-queries.jsonl")]
     validator = Qarvex(Schema({}, {}))

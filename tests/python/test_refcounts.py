@@ -27,7 +27,7 @@ def every_public_member(obj):
         value = getattr(obj, name)
         if callable(value) and name not in ("merge", "from_dict", "from_json", "has_node_label",
                                             "has_rel_type", "node_properties", "rel_properties",
-                                            "rel_endpoints", "rel_endpoint_pairs", "validate",
+                                            "rel_endpoints", "rel_endpoint_pairs", "validate", "feedback",
                                             "validate_batch", "generate", "generate_batch"):
             value()
     repr(obj)
@@ -71,6 +71,8 @@ CALLS = {
     "validate": lambda: read_results([VALIDATOR.validate("MATCH (p:Person) RETURN p.name"),
                                       VALIDATOR.validate(MISSPELT),
                                       VALIDATOR.validate("MATCH (n RETURN")]),
+    "feedback": lambda: (VALIDATOR.feedback(MISSPELT), VALIDATOR.feedback("MATCH (n RETURN"),
+                         VALIDATOR.feedback("RETURN 1")),
     "validate_batch": lambda: read_results(VALIDATOR.validate_batch([MISSPELT, "MATCH (", ""])),
     "large validate_batch": lambda: VALIDATOR.validate_batch([MISSPELT] * 10_001),
     "validate_batch of a deque": lambda: VALIDATOR.validate_batch(collections.deque(["RETURN 1"])),
@@ -85,6 +87,7 @@ ERRORS = {
     "schema from bad JSON": (lambda: Schema.from_json("{"), ValueError),
     "validator without a schema": (lambda: Qarvex({}), TypeError),
     "validate a non-str": (lambda: VALIDATOR.validate(1), TypeError),
+    "feedback of a non-str": (lambda: VALIDATOR.feedback(None), TypeError),
     "validate_batch of a str": (lambda: VALIDATOR.validate_batch("RETURN 1"), TypeError),
     "validate_batch with a non-str item": (lambda: VALIDATOR.validate_batch(["RETURN 1", 2]),
                                            TypeError),

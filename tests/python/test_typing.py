@@ -50,6 +50,7 @@ MISUSES = [
     ("Qarvex(Schema({}, {})).validate('RETURN 1').diagnostics[0].severity == 'fatal'",
      "comparison-overlap"),
     ("Qarvex(Schema({}, {})).validate('RETURN 1').is_valid = True", "misc"),
+    ("Qarvex(Schema({}, {})).feedback('RETURN 1').is_valid", "attr-defined"),
     ("CypherGenerator(Schema({}, {}), seed='7')", "arg-type"),
     ("parse_query('RETURN 1').labels_used.add('A')", "attr-defined"),
 ]

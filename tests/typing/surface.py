@@ -97,6 +97,7 @@ def exercise() -> None:
     for item in batch:
         result_surface(item)
     validator.validate_batch(("RETURN 1",))  # any sequence of strings
+    check(assert_type(validator.feedback("MATCH (p:Persn) RETURN p"), str), str)
 
     generator = CypherGenerator(schema, seed=7)
     CypherGenerator(schema)

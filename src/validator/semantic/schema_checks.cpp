@@ -17,6 +17,7 @@ void check_labels(ValidationContext& context, const std::vector<std::string>& la
     std::optional<std::string> best = closest_match(label, context.names.labels);
     context.sink.add_error(code, format_message(code, {label, did_you_mean_hint(":", best)}),
                            label_suggestion(label, best));
+    context.sink.detail(DiagnosticDetail::about(label));
   }
 }
 
@@ -64,29 +65,30 @@ const std::string& label_at(const EndpointEntry& entry, End end) {
   return end == End::Source ? entry.source : entry.target;
 }
 
-// The distinct labels at `end` of the entries that `admitted` keeps, in order, joined so that
-// the message's leading colon starts the first: "A or :B".
+// The distinct labels at `end` of the entries that `admitted` keeps, in order.
 template <typename Admitted>
-std::string expected_labels(const RelationshipType& rel, End end, Admitted admitted) {
-  std::vector<std::string_view> seen;
-  std::string text;
+std::vector<std::string> expected_labels(const RelationshipType& rel, End end, Admitted admitted) {
+  std::vector<std::string> seen;
   for (const EndpointEntry& entry : rel.entries()) {
     const std::string& label = label_at(entry, end);
     if (!admitted(entry) || std::find(seen.begin(), seen.end(), label) != seen.end()) continue;
-    if (!seen.empty()) text += " or :";
-    text += label;
     seen.push_back(label);
   }
-  return text;
+  return seen;
 }
 
 void report_endpoint(ValidationContext& context, std::string_view type, End end,
-                     const std::string& expected, const std::vector<std::string>& labels) {
+                     std::vector<std::string> expected, const std::vector<std::string>& labels) {
   std::string_view role = end == End::Source ? "source" : "target";
+  std::string written = written_labels(labels);
   context.sink.add_error(
       DiagnosticCode::WrongEndpointLabel,
       format_message(DiagnosticCode::WrongEndpointLabel,
-                     {type, role, expected, written_labels(labels)}));
+                     {type, role, endpoint_label_list(expected), written}));
+  if (context.sink.records_details()) {
+    context.sink.detail(DiagnosticDetail::endpoint(std::string(type), std::string(role),
+                                                   std::move(expected), std::move(written)));
+  }
 }
 
 // The source end first: the entries whose source is written there pass, or all of them when
@@ -133,6 +135,7 @@ void check_node_pattern(ValidationContext& context, const NodePattern& node) {
           DiagnosticCode::UnknownNodeProperty,
           format_message(DiagnosticCode::UnknownNodeProperty, {entry.key, label, fix.hint}),
           std::move(fix.suggestion));
+      context.sink.detail(DiagnosticDetail::about(entry.key, label));
     }
   }
 }
@@ -149,6 +152,12 @@ void check_relationship_pattern(ValidationContext& context, const RelationshipPa
           DiagnosticCode::UnknownRelType,
           format_message(DiagnosticCode::UnknownRelType, {type, did_you_mean_hint(":", best)}),
           label_suggestion(type, best));
+      if (context.sink.records_details()) {
+        bool leftward = relationship.direction == Direction::Left;
+        context.sink.detail(DiagnosticDetail::relationship(
+            type, leftward ? right_labels : left_labels, leftward ? left_labels : right_labels,
+            relationship.direction == Direction::Both));
+      }
       continue;
     }
     if (map != nullptr) {
@@ -159,6 +168,7 @@ void check_relationship_pattern(ValidationContext& context, const RelationshipPa
             DiagnosticCode::UnknownRelProperty,
             format_message(DiagnosticCode::UnknownRelProperty, {entry.key, type, fix.hint}),
             std::move(fix.suggestion));
+        context.sink.detail(DiagnosticDetail::about(entry.key, type));
       }
     }
     switch (relationship.direction) {
@@ -192,6 +202,7 @@ void check_property_on_variable(ValidationContext& context, std::string_view var
                                                    : context.schema.sorted_type_properties(name));
       context.sink.add_error(code, format_message(code, {key, variable, name, fix.hint}),
                              std::move(fix.suggestion));
+      context.sink.detail(DiagnosticDetail::about(key, name));
     }
   }
 }
