@@ -2,24 +2,29 @@
 
 #include <variant>
 
+#include "parser/clause_list.hpp"
 #include "parser/parser.hpp"
 #include "validator/context.hpp"
 #include "validator/fixed_query.hpp"
+#include "validator/semantic/checks.hpp"
 #include "validator/walk.hpp"
 
 namespace qarvex {
 
 ValidationResult validate_query(const Schema& schema, const SchemaNames& names,
-                                std::string_view text, Dialect dialect) {
+                                std::string_view text, Dialect dialect,
+                                const Guardrails& guardrails) {
   auto parsed = parse_for_validation(text, dialect);
   if (auto* error = std::get_if<ParseErrorInfo>(&parsed)) {
     return syntax_error_result(std::move(error->message), error->position);
   }
   const ParsedQuery& query = std::get<ParsedQuery>(parsed);
-  ValidationContext context(schema, names, dialect);
-  // A standalone procedure call has nothing to check.
+  ValidationContext context(schema, names, dialect, guardrails);
+  // A standalone procedure call has nothing to check but the guardrails.
   if (const auto* regular = std::get_if<RegularQuery>(&query.query.node)) {
     walk_query(context, *regular);
+  } else if (guardrails.any()) {
+    for (const ClauseFact& clause : clauses_of(query.query)) check_clause_guardrails(context, clause);
   }
   ValidationResult result = semantic_result(std::move(context.sink));
   result.fixed_query = fixed_query(result.diagnostics, text, query.name_sites);
