@@ -32,6 +32,7 @@ _MAX_VALIDATORS = 16
 # allowed_procedures), as the validator normalises them.
 _Key = tuple[str, Literal["core", "neo4j"], bool, tuple[str, ...] | None]
 _validators: dict[_Key, Qarvex] = {}
+_DIALECTS: dict[str, Literal["core", "neo4j"]] = {"core": "core", "neo4j": "neo4j"}
 _validators_lock = threading.Lock()
 
 
@@ -62,9 +63,10 @@ def _validator_key(schema: Schema, dialect: str, read_only: bool,
     the constructor checks the options and gives them back normalised."""
     if not isinstance(schema, Schema):
         raise TypeError(f"schema must be a Schema, not {type(schema).__name__}")
-    if dialect not in ("core", "neo4j"):
+    known = _DIALECTS.get(dialect) if isinstance(dialect, str) else None
+    if known is None:
         raise ValueError(f"Unknown dialect: {dialect!r}; expected 'core' or 'neo4j'")
-    checked = Qarvex(schema, dialect=dialect, read_only=read_only,
+    checked = Qarvex(schema, dialect=known, read_only=read_only,
                      allowed_procedures=allowed_procedures)
     return schema.to_json(), checked.dialect, checked.read_only, checked.allowed_procedures
 

@@ -91,17 +91,6 @@ def test_validate_frame_adds_the_result_columns(client, schema, queries):
     assert all(len(c) == len(e) for c, e in zip(checked["error_codes"], checked["errors"]))
 
 
-def test_the_guardrails_reach_the_workers(client, schema, queries):
-    options = {"dialect": "neo4j", "read_only": True, "allowed_procedures": ["db.*"]}
-    queries = [*queries, "MATCH (n) DETACH DELETE n", "CALL apoc.meta.data()"]
-    local = forms(Qarvex(schema, **options).validate_batch(queries))
-    bag = db.from_sequence(queries, npartitions=5)
-    results = qarvex.dask.validate_bag(bag, schema, **options).compute()
-    assert forms(results) == local
-    codes = {d.code for r in results for d in r.diagnostics}
-    assert {"E701", "E702"} <= codes
-
-
 def validators_in_this_process():
     return [id(validator) for validator in qarvex.dask._validators.values()]
 
@@ -176,3 +165,15 @@ def test_a_worker_killed_mid_run_still_gives_every_result_once(client, schema, q
     assert forms(results) == local
     client.wait_for_workers(2, timeout=60)
     assert holder not in client.scheduler_info()["workers"]
+
+
+def test_the_guardrails_reach_the_workers(client, schema, queries):
+    # Last in the file: its validator is a second one on each worker.
+    options = {"dialect": "neo4j", "read_only": True, "allowed_procedures": ["db.*"]}
+    queries = [*queries, "MATCH (n) DETACH DELETE n", "CALL apoc.meta.data()"]
+    local = forms(Qarvex(schema, **options).validate_batch(queries))
+    bag = db.from_sequence(queries, npartitions=5)
+    results = qarvex.dask.validate_bag(bag, schema, **options).compute()
+    assert forms(results) == local
+    codes = {d.code for r in results for d in r.diagnostics}
+    assert {"E701", "E702"} <= codes
