@@ -2,7 +2,7 @@
 
 The docstrings are the module's own; a member without one at run time has a short one here.
 """
-from collections.abc import Sequence
+from collections.abc import Iterable, Sequence
 from typing import Any, Literal, TypedDict, final
 
 __all__ = [
@@ -191,13 +191,26 @@ class Qarvex:
     """A validator bound to its own copy of a schema."""
 
     def __reduce__(self) -> tuple[Any, tuple[Any, ...]]: ...
-    def __new__(cls, schema: Schema, *, dialect: _Dialect = "core") -> Qarvex: ...
+    def __new__(
+        cls,
+        schema: Schema,
+        *,
+        dialect: _Dialect = "core",
+        read_only: bool = False,
+        allowed_procedures: Iterable[str] | None = None,
+    ) -> Qarvex: ...
     @property
     def schema(self) -> Schema:
         """The schema this validator was constructed with."""
     @property
     def dialect(self) -> _Dialect:
         """The Cypher dialect queries are read in: 'core' or 'neo4j'."""
+    @property
+    def read_only(self) -> bool:
+        """True if clauses that change the graph (and LOAD CSV) are errors."""
+    @property
+    def allowed_procedures(self) -> tuple[str, ...] | None:
+        """The procedures queries may call (names, or namespaces as 'db.*'), sorted; None allows every procedure."""
     def validate(self, query: str) -> ValidationResult:
         """Validate one query against the schema."""
     def feedback(self, query: str) -> str:
@@ -335,6 +348,12 @@ class QueryInfo:
     @property
     def properties_used(self) -> list[str]:
         """Property keys accessed in the query (e.g. ``["name", "age"]``)."""
+    @property
+    def updates(self) -> bool:
+        """True if the query changes the graph: CREATE, MERGE, SET, REMOVE, DELETE or FOREACH anywhere, subqueries included."""
+    @property
+    def procedures(self) -> list[str]:
+        """The full names of the procedures the query calls (e.g. ``["db.labels"]``)."""
     def __bool__(self) -> bool: ...
     def __reduce__(self) -> tuple[Any, tuple[Any, ...]]: ...
 
@@ -376,5 +395,7 @@ def _restore_query_info(
     labels_used: tuple[str, ...],
     rel_types_used: tuple[str, ...],
     properties_used: tuple[str, ...],
+    updates: bool | None = None,
+    procedures: tuple[str, ...] = (),
 ) -> QueryInfo:
     """Rebuild a pickled QueryInfo from its fields."""

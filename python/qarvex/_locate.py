@@ -43,6 +43,16 @@ def _keyword(name: str) -> str:
     return rf"(?i)(?<!\w)(?P<at>{re.escape(name)})(?!\w)"
 
 
+def _clause(name: str) -> str:
+    """A clause's keywords, spaced in any way, not as a property key, label or name."""
+    words = r"\s+".join(re.escape(word) for word in name.split())
+    return rf"(?i)(?<![\w.:`$])(?P<at>{words})(?![\w`])"
+
+
+def _procedure(name: str) -> str:
+    return rf"(?i:(?<!\w)CALL)\s+(?P<at>{re.escape(name)})(?![\w.`])"
+
+
 def _text(name: str) -> str:
     return rf"(?P<at>{re.escape(name)})"
 
@@ -75,6 +85,8 @@ _RULES: dict[str, tuple[str, tuple[Finder, ...]]] = {
     "E612": (r"^(\w+) expression", (_keyword,)),
     "E613": (r"^(\w+) expression", (_keyword,)),
     "E614": (r"^(\w+) expression", (_keyword,)),
+    "E701": (r"^Clause (.+) is not allowed in read-only mode$", (_clause,)),
+    "E702": (r"^Procedure (.+) is not allowed$", (_procedure,)),
     "W101": (r"^(MATCH)", (_keyword,)),
     "W103": (rf"{_FUNCTION}", (_function,)),
     "W104": (rf"{_FUNCTION}", (_function,)),

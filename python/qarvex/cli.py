@@ -35,15 +35,19 @@ class UsageError(Exception):
 
 class ValidatorOption(NamedTuple):
     """A flag of ``qarvex check`` handed to the ``Qarvex`` constructor as the keyword ``name``
-    when given."""
+    when given. The flag is ``name`` with dashes unless ``flag_name`` says otherwise; ``action``
+    and ``metavar`` are argparse's."""
 
     name: str
     help: str
     choices: tuple[str, ...] | None = None
+    action: str = "store"
+    metavar: str | None = None
+    flag_name: str | None = None
 
     @property
     def flag(self) -> str:
-        return "--" + self.name.replace("_", "-")
+        return "--" + (self.flag_name or self.name.replace("_", "-"))
 
 
 # The options of the validator itself: each entry is one flag of `qarvex check` and one
@@ -51,6 +55,12 @@ class ValidatorOption(NamedTuple):
 VALIDATOR_OPTIONS: tuple[ValidatorOption, ...] = (
     ValidatorOption("dialect", "the Cypher dialect queries are read in (default: core)",
                     ("core", "neo4j")),
+    ValidatorOption("read_only", "make every clause that changes the graph (CREATE, MERGE, "
+                    "SET, REMOVE, DELETE, FOREACH) an error", action="store_true"),
+    ValidatorOption("allowed_procedures", "allow calls of the procedure NAME, or of every "
+                    "procedure in a namespace as 'db.*' (repeatable); once given, any other "
+                    "procedure call is an error", action="append", metavar="NAME",
+                    flag_name="allow-procedure"),
 )
 
 
@@ -313,6 +323,7 @@ examples:
   qarvex check --schema schema.json queries/*.cypher
   qarvex check --schema schema.json --format sarif queries/ > qarvex.sarif
   qarvex check --schema schema.json --format json --field cypher evaluation.jsonl
+  qarvex check --schema schema.json --read-only --allow-procedure 'db.*' generated.jsonl
   echo 'MATCH (p:Persn) RETURN p' | qarvex check --schema schema.json --fix
 """
 
@@ -376,8 +387,11 @@ def build_parser() -> argparse.ArgumentParser:
     check.add_argument("--stdin-format", choices=("cypher", "jsonl"), default="cypher",
                        help="how standard input is read (default: cypher)")
     for option in VALIDATOR_OPTIONS:
-        check.add_argument(option.flag, dest=option.name, choices=option.choices,
-                           help=option.help)
+        settings: dict[str, Any] = {"choices": option.choices, "metavar": option.metavar}
+        if option.action == "store_true":
+            settings = {}
+        check.add_argument(option.flag, dest=option.name, action=option.action,
+                           help=option.help, **settings)
     check.set_defaults(run=run_check)
 
     schema = commands.add_parser("schema", formatter_class=formatter, epilog=SCHEMA_EPILOG,

@@ -28,38 +28,47 @@ RESULT_COLUMNS = ("is_valid", "error_codes", "errors", "fixed_query")
 
 # A worker sees few schemas; past this many the oldest validator is dropped.
 _MAX_VALIDATORS = 16
-# A validator is identified by its schema's JSON form and its dialect.
-_Key = tuple[str, Literal["core", "neo4j"]]
+# A validator is identified by its schema's JSON form and its options (dialect, read_only,
+# allowed_procedures), as the validator normalises them.
+_Key = tuple[str, Literal["core", "neo4j"], bool, tuple[str, ...] | None]
 _validators: dict[_Key, Qarvex] = {}
+_DIALECTS: dict[str, Literal["core", "neo4j"]] = {"core": "core", "neo4j": "neo4j"}
 _validators_lock = threading.Lock()
 
 
-def validate_bag(bag: Bag, schema: Schema, *, dialect: str = "core") -> Bag:
-    """A bag of one ``ValidationResult`` per query of ``bag`` (a bag of str), in order."""
-    return bag.map_partitions(_validate_partition, _validator_key(schema, dialect))
+def validate_bag(bag: Bag, schema: Schema, *, dialect: str = "core", read_only: bool = False,
+                 allowed_procedures: Iterable[str] | None = None) -> Bag:
+    """A bag of one ``ValidationResult`` per query of ``bag`` (a bag of str), in order. The
+    keyword options are those of ``Qarvex``."""
+    key = _validator_key(schema, dialect, read_only, allowed_procedures)
+    return bag.map_partitions(_validate_partition, key)
 
 
-def validate_frame(frame: DataFrame, column: str, schema: Schema, *,
-                   dialect: str = "core") -> DataFrame:
+def validate_frame(frame: DataFrame, column: str, schema: Schema, *, dialect: str = "core",
+                   read_only: bool = False,
+                   allowed_procedures: Iterable[str] | None = None) -> DataFrame:
     """``frame`` with the columns of RESULT_COLUMNS added, from validating its str column
     ``column``: is_valid (bool), error_codes and errors (lists of str) and fixed_query (str or
-    None)."""
-    key = _validator_key(schema, dialect)
+    None). The keyword options are those of ``Qarvex``."""
+    key = _validator_key(schema, dialect, read_only, allowed_procedures)
     if column not in frame.columns:
         raise KeyError(column)
     meta = _with_results(frame._meta, [])
     return frame.map_partitions(_validate_frame_partition, column, key, meta=meta)
 
 
-def _validator_key(schema: Schema, dialect: str) -> _Key:
-    """What identifies a validator, checked here so that a mistake shows before any task runs."""
+def _validator_key(schema: Schema, dialect: str, read_only: bool,
+                   allowed_procedures: Iterable[str] | None) -> _Key:
+    """What identifies a validator, checked here so that a mistake shows before any task runs:
+    the constructor checks the options and gives them back normalised."""
     if not isinstance(schema, Schema):
         raise TypeError(f"schema must be a Schema, not {type(schema).__name__}")
-    if dialect == "core":
-        return schema.to_json(), "core"
-    if dialect == "neo4j":
-        return schema.to_json(), "neo4j"
-    raise ValueError(f"Unknown dialect: {dialect!r}; expected 'core' or 'neo4j'")
+    known = _DIALECTS.get(dialect) if isinstance(dialect, str) else None
+    if known is None:
+        raise ValueError(f"Unknown dialect: {dialect!r}; expected 'core' or 'neo4j'")
+    checked = Qarvex(schema, dialect=known, read_only=read_only,
+                     allowed_procedures=allowed_procedures)
+    return schema.to_json(), checked.dialect, checked.read_only, checked.allowed_procedures
 
 
 def _validator(key: _Key) -> Qarvex:
@@ -73,7 +82,9 @@ def _validator(key: _Key) -> Qarvex:
         if validator is None:
             if len(_validators) >= _MAX_VALIDATORS:
                 del _validators[next(iter(_validators))]
-            validator = Qarvex(Schema.from_json(key[0]), dialect=key[1])
+            schema_json, dialect, read_only, allowed_procedures = key
+            validator = Qarvex(Schema.from_json(schema_json), dialect=dialect,
+                               read_only=read_only, allowed_procedures=allowed_procedures)
             _validators[key] = validator
     return validator
 

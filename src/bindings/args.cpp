@@ -258,6 +258,51 @@ std::optional<Dialect> to_dialect(PyObject* object, const char* name) {
   return std::nullopt;
 }
 
+std::optional<bool> to_flag(PyObject* object, const char* name) {
+  if (object == nullptr) return false;
+  if (!PyBool_Check(object)) {
+    raise_cast_error(object, "bool");
+    prefix_argument_error(name);
+    return std::nullopt;
+  }
+  return object == Py_True;
+}
+
+namespace {
+
+// The entries of an allow-list, each checked; raises the bare errors.
+std::optional<std::vector<std::string>> allow_list_entries(PyObject* object, const char* name) {
+  if (PyUnicode_Check(object)) {
+    raise_type_error("expected an iterable of str, not a single str");
+    return std::nullopt;
+  }
+  PyRef iterator = PyRef::steal(PyObject_GetIter(object));
+  if (!iterator) return std::nullopt;
+  std::vector<std::string> entries;
+  while (PyRef item = PyRef::steal(PyIter_Next(iterator.get()))) {
+    if (!signals_allow(entries.size())) return std::nullopt;
+    std::optional<std::string_view> entry = string_value(item.get());
+    if (!entry) return std::nullopt;
+    if (std::optional<std::string_view> problem = allow_list_entry_problem(*entry)) {
+      PyErr_Format(PyExc_ValueError, "%s: %R: %.*s", name, item.get(),
+                   static_cast<int>(problem->size()), problem->data());
+      return std::nullopt;
+    }
+    entries.emplace_back(*entry);
+  }
+  if (PyErr_Occurred()) return std::nullopt;
+  return entries;
+}
+
+}  // namespace
+
+OptionalAllowList to_allow_list(PyObject* object, const char* name) {
+  if (object == nullptr || object == Py_None) return {true, std::nullopt};
+  std::optional<std::vector<std::string>> entries = with_prefix(allow_list_entries(object, name), name);
+  if (!entries) return {false, std::nullopt};
+  return {true, ProcedureAllowList(std::move(*entries))};
+}
+
 OptionalUnsigned to_optional_unsigned(PyObject* object, const char* name) {
   if (object == nullptr || object == Py_None) return {true, std::nullopt};
   std::optional<std::uint64_t> value = to_unsigned(object, name);

@@ -19,6 +19,7 @@
 #include "base/text_list.hpp"
 #include "parser/dialect.hpp"
 #include "schema/schema.hpp"
+#include "validator/guardrails.hpp"
 
 namespace qarvex::py {
 
@@ -76,5 +77,17 @@ OptionalUnsigned to_optional_unsigned(PyObject* object, const char* name);
 // A dialect by name; a parameter not given is the core dialect. A name that is no dialect
 // raises ValueError, a non-str the argument's TypeError.
 std::optional<Dialect> to_dialect(PyObject* object, const char* name);
+
+// A bool (exactly); a parameter not given is false.
+std::optional<bool> to_flag(PyObject* object, const char* name);
+
+// An iterable of procedure names and namespace patterns ("db.*"), or None (also when not given)
+// for no allow-list. A str, a non-iterable or a non-str item raises the argument's TypeError; an
+// entry that is no name raises ValueError.
+struct OptionalAllowList {
+  bool ok;
+  std::optional<ProcedureAllowList> value;
+};
+OptionalAllowList to_allow_list(PyObject* object, const char* name);
 
 }  // namespace qarvex::py

@@ -25,6 +25,8 @@ struct QueryInfoValue {
   std::vector<std::string> labels_used;
   std::vector<std::string> rel_types_used;
   std::vector<std::string> properties_used;
+  std::vector<std::string> procedures;
+  bool updates = false;
 };
 
 const QueryInfoValue& info_of(PyObject* self) { return value_of<QueryInfoValue>(self); }
@@ -42,10 +44,13 @@ QueryInfoValue query_info_of(std::string_view query, Dialect dialect) {
   info.labels_used = std::move(names.labels);
   info.rel_types_used = std::move(names.rel_types);
   info.properties_used = std::move(names.properties);
+  info.procedures = std::move(names.procedures);
+  info.updates = names.updates;
   return info;
 }
 
 PyObject* get_is_valid(PyObject* self, void*) { return new_bool(info_of(self).is_valid).release(); }
+PyObject* get_updates(PyObject* self, void*) { return new_bool(info_of(self).updates).release(); }
 
 template <std::vector<std::string> QueryInfoValue::*field>
 PyObject* get_list(PyObject* self, void*) {
@@ -74,7 +79,8 @@ PyObject* query_info_repr(PyObject* self) {
   });
 }
 
-// The payload is the five fields in their order, the lists as tuples.
+// The payload is the seven fields in their order, the lists as tuples. The last two (updates,
+// procedures) came later, so a payload of the first five still restores (see below).
 PyObject* query_info_reduce(PyObject* self, PyObject*) {
   return guarded([&] {
     const QueryInfoValue& info = info_of(self);
@@ -84,17 +90,20 @@ PyObject* query_info_reduce(PyObject* self, PyObject*) {
     };
     return reduce_to(ClassId::QueryInfo, new_bool(info.is_valid), as_tuple(info.errors),
                      as_tuple(info.labels_used), as_tuple(info.rel_types_used),
-                     as_tuple(info.properties_used));
+                     as_tuple(info.properties_used), new_bool(info.updates),
+                     as_tuple(info.procedures));
   });
 }
 
 PyObject* restore_query_info(PyObject*, PyObject* const* args, Py_ssize_t nargs,
                              PyObject* kwnames) {
   return guarded([&]() -> PyRef {
-    static constexpr std::array<const char*, 5> names{"is_valid", "errors", "labels_used",
-                                                      "rel_types_used", "properties_used"};
+    static constexpr std::array<const char*, 7> names{"is_valid",       "errors",
+                                                      "labels_used",    "rel_types_used",
+                                                      "properties_used", "updates",
+                                                      "procedures"};
     static constexpr Signature signature{"_restore_query_info()", names, 5};
-    PyObject* values[5];
+    PyObject* values[7];
     if (!bind_fastcall(signature, args, nargs, kwnames, values)) return PyRef();
     const PayloadReader reader(ClassId::QueryInfo);
     std::optional<bool> is_valid = reader.flag(values[0], "is_valid");
@@ -107,6 +116,20 @@ PyObject* restore_query_info(PyObject*, PyObject* const* args, Py_ssize_t nargs,
       auto texts = reader.texts(values[i + 1], names[i + 1]);
       if (!texts) return PyRef();
       *lists[i] = std::move(*texts);
+    }
+    // A payload from before `updates` and `procedures` carries no query text to find them in.
+    // A query that parsed is then taken to update, so that a read-only gate over stored records
+    // refuses it rather than lets a write through; its procedures stay unknown, an empty list.
+    info.updates = info.is_valid;
+    if (values[5] != nullptr && values[5] != Py_None) {
+      std::optional<bool> updates = reader.flag(values[5], "updates");
+      if (!updates) return PyRef();
+      info.updates = *updates;
+    }
+    if (values[6] != nullptr) {
+      auto procedures = reader.texts(values[6], "procedures");
+      if (!procedures) return PyRef();
+      info.procedures = std::move(*procedures);
     }
     return new_instance(ClassId::QueryInfo, std::move(info));
   });
@@ -122,6 +145,12 @@ PyGetSetDef getters[] = {
      "Relationship types referenced in the query.", nullptr},
     {"properties_used", get_list<&QueryInfoValue::properties_used>, nullptr,
      "Property keys accessed in the query (e.g. ``[\"name\", \"age\"]``).", nullptr},
+    {"updates", get_updates, nullptr,
+     "True if the query changes the graph: CREATE, MERGE, SET, REMOVE, DELETE or FOREACH "
+     "anywhere, subqueries included.",
+     nullptr},
+    {"procedures", get_list<&QueryInfoValue::procedures>, nullptr,
+     "The full names of the procedures the query calls (e.g. ``[\"db.labels\"]``).", nullptr},
     {nullptr, nullptr, nullptr, nullptr, nullptr},
 };
 
@@ -156,7 +185,8 @@ PyType_Spec query_info_spec = class_spec<QueryInfoValue>(
 
 PyMethodDef restore_query_info_def = {
     "_restore_query_info", as_method(restore_query_info), METH_FASTCALL | METH_KEYWORDS,
-    "_restore_query_info(is_valid, errors, labels_used, rel_types_used, properties_used)\n--\n\n"
+    "_restore_query_info(is_valid, errors, labels_used, rel_types_used, properties_used,\n"
+    "                    updates=None, procedures=())\n--\n\n"
     "Rebuild a pickled QueryInfo from its fields."};
 
 PyMethodDef parse_query_def = {

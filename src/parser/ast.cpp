@@ -9,30 +9,12 @@
 #include <type_traits>
 #include <utility>
 
+#include "parser/ast_fields.hpp"
+
 namespace qarvex {
 namespace {
 
-template <typename T>
-concept HasFields = requires(T& value) { value.fields(); };
-
-template <typename T>
-struct IsBox : std::false_type {};
-template <typename T>
-struct IsBox<Box<T>> : std::true_type {
-  using Pointee = T;
-};
-template <typename T>
-struct IsOptional : std::false_type {};
-template <typename T>
-struct IsOptional<std::optional<T>> : std::true_type {};
-template <typename T>
-struct IsVector : std::false_type {};
-template <typename T>
-struct IsVector<std::vector<T>> : std::true_type {};
-template <typename T>
-struct IsVariant : std::false_type {};
-template <typename... T>
-struct IsVariant<std::variant<T...>> : std::true_type {};
+using namespace ast_fields;
 
 // Calls visit(a_i, b_i) for the matching fields of two records of one type.
 template <typename A, typename B, typename Visit>

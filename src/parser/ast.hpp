@@ -494,7 +494,8 @@ struct RemoveClause {
 struct DeleteClause {
   std::vector<Expression> expressions;
   bool detach = false;
-  QARVEX_AST_FIELDS(DeleteClause, expressions, detach)
+  bool nodetach = false;  // «NODETACH DELETE» (Neo4j): the plain delete, said outright
+  QARVEX_AST_FIELDS(DeleteClause, expressions, detach, nodetach)
 };
 
 struct UpdatingClause;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <type_traits>
 
+#include "parser/clause_list.hpp"
 #include "parser/expression_children.hpp"
 #include "schema/schema.hpp"
 
@@ -179,7 +180,14 @@ QueryNames collect_query_info(const Query& query) {
   if (const auto* regular = std::get_if<RegularQuery>(&query.node)) {
     NameWalk(labels, types, properties).regular_query(*regular);
   }
-  return {sorted_names(labels), sorted_names(types), sorted_names(properties)};
+  NameSet procedures;
+  bool updates = false;
+  for (const ClauseFact& clause : clauses_of(query)) {
+    updates = updates || clause_info(clause.kind).updates;
+    if (clause.call != nullptr) procedures.insert(procedure_name(*clause.call));
+  }
+  return {sorted_names(labels), sorted_names(types), sorted_names(properties),
+          sorted_names(procedures), updates};
 }
 
 }  // namespace qarvex

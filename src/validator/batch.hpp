@@ -9,6 +9,7 @@
 #include "base/worker_pool.hpp"
 #include "parser/dialect.hpp"
 #include "validator/diagnostics.hpp"
+#include "validator/guardrails.hpp"
 #include "validator/schema_names.hpp"
 
 namespace qarvex {
@@ -20,6 +21,7 @@ struct BatchOutcome {
 
 // With a watch that says stop, the results of the queries not reached stay empty.
 BatchOutcome validate_all(const IndexedSchema& schema, const TextList& queries,
-                          const BatchWatch* watch = nullptr, Dialect dialect = Dialect::core);
+                          const BatchWatch* watch = nullptr, Dialect dialect = Dialect::core,
+                          const Guardrails& guardrails = no_guardrails());
 
 }  // namespace qarvex

@@ -85,6 +85,10 @@ constexpr std::array<CodeInfo, diagnostic_code_count> code_table{{
     {PatternPredicateNewVariable, "E504", "PatternPredicateNewVariable", E, FixKind::None,
      "Pattern predicate introduces the new variable '{}'; a pattern used as a predicate may only "
      "use variables bound before it (EXISTS { ... } may bind new ones)"},
+    {ClauseNotAllowed, "E701", "ClauseNotAllowed", E, FixKind::None,
+     "Clause {} is not allowed in read-only mode"},
+    {ProcedureNotAllowed, "E702", "ProcedureNotAllowed", E, FixKind::None,
+     "Procedure {} is not allowed"},
 }};
 
 // The table is indexed by the enumeration's value; this keeps the two in step.

@@ -46,9 +46,12 @@ enum class DiagnosticCode : std::uint8_t {
   VariableNotProjected,         // E503: ORDER BY of an aggregating or DISTINCT projection uses
                                 //       a variable the projection dropped
   PatternPredicateNewVariable,  // E504: a pattern predicate names a variable not bound before
+  // Guardrails, reported only when the validator was given them.
+  ClauseNotAllowed,             // E701: read-only mode refuses an updating clause or LOAD CSV
+  ProcedureNotAllowed,          // E702: a procedure the allow-list does not hold is called
 };
 
-inline constexpr std::size_t diagnostic_code_count = 28;
+inline constexpr std::size_t diagnostic_code_count = 30;
 
 enum class Severity : std::uint8_t { Error, Warning };
 

@@ -217,8 +217,8 @@ void append_entry(std::string& out, DiagnosticCode code, const std::string& mess
 }  // namespace
 
 std::string feedback_text(const Schema& schema, const SchemaNames& names, std::string_view text,
-                          Dialect dialect) {
-  DetailedResult run = validate_with_details(schema, names, text, dialect);
+                          Dialect dialect, const Guardrails& guardrails) {
+  DetailedResult run = validate_with_details(schema, names, text, dialect, guardrails);
   const ValidationResult& result = run.result;
   if (result.is_valid()) return {};
   FeedbackWriter writer(schema, names);

@@ -8,6 +8,7 @@
 
 #include "parser/dialect.hpp"
 #include "schema/schema.hpp"
+#include "validator/guardrails.hpp"
 #include "validator/schema_names.hpp"
 
 namespace qarvex {
@@ -27,6 +28,6 @@ inline constexpr std::size_t feedback_list_limit = 20;
 // and, last, "corrected query:" with the corrected text on the lines after it. The same query,
 // schema and dialect always give the same bytes.
 std::string feedback_text(const Schema& schema, const SchemaNames& names, std::string_view text,
-                          Dialect dialect);
+                          Dialect dialect, const Guardrails& guardrails = no_guardrails());
 
 }  // namespace qarvex

@@ -39,12 +39,23 @@ void bind_pattern(VariableScope& scope, const Pattern& pattern) {
   for (const PatternPart& part : pattern.parts) bind_part(scope, part);
 }
 
+// The walk checks a pattern's property keys, not its values; only the guardrails look inside.
+void check_property_values(ValidationContext& context, const std::optional<Properties>& properties) {
+  if (!context.guardrails.any() || !properties) return;
+  if (const auto* map = std::get_if<Properties::Map>(&properties->node)) {
+    for (const PropertyEntry& entry : map->map.entries) check_guardrails_within(context, *entry.value);
+  }
+}
+
 void check_element(ValidationContext& context, const PatternElement& element) {
   check_node_pattern(context, element.start);
+  check_property_values(context, element.start.properties);
   const NodePattern* before = &element.start;
   for (const PatternStep& step : element.chain) {
     check_relationship_pattern(context, step.relationship, before->labels, step.node.labels);
+    check_property_values(context, step.relationship.properties);
     check_node_pattern(context, step.node);
+    check_property_values(context, step.node.properties);
     before = &step.node;
   }
 }
@@ -329,6 +340,7 @@ void bind_updating_clause(VariableScope& scope, const UpdatingClause& clause) {
 }
 
 void check_reading_clause(ValidationContext& context, const ReadingClause& clause) {
+  check_clause_guardrails(context, clause_fact(clause));
   std::visit(Overloaded{
                  [&](const MatchClause& match) {
                    check_pattern(context, match.pattern);
@@ -340,7 +352,11 @@ void check_reading_clause(ValidationContext& context, const ReadingClause& claus
                    check_match_scans(context, match);
                  },
                  [&](const UnwindClause& unwind) { walk_expression(context, unwind.expression); },
-                 [&](const ProcedureCall&) {},
+                 [&](const ProcedureCall& call) {
+                   for (const Expression& argument : call.arguments) {
+                     check_guardrails_within(context, argument);
+                   }
+                 },
                  [&](const CallSubquery& subquery) { walk_query(context, *subquery.query); },
              },
              clause.node);
@@ -382,10 +398,30 @@ void check_foreach(ValidationContext& context, const ForeachClause& foreach) {
   if (inserted) context.scope.unbind(foreach.variable);
 }
 
+// The walk leaves a MERGE's actions unchecked; only the guardrails look inside their values.
+void check_merge_actions(ValidationContext& context, const MergeClause& merge) {
+  if (!context.guardrails.any()) return;
+  for (const auto* actions : {&merge.on_match, &merge.on_create}) {
+    for (const std::vector<SetItem>& items : *actions) {
+      for (const SetItem& item : items) {
+        std::visit(Overloaded{
+                       [&](const SetItem::Labels&) {},
+                       [&](const auto& assignment) { check_guardrails_within(context, assignment.value); },
+                   },
+                   item.node);
+      }
+    }
+  }
+}
+
 void check_updating_clause(ValidationContext& context, const UpdatingClause& clause) {
+  check_clause_guardrails(context, clause_fact(clause));
   std::visit(Overloaded{
                  [&](const CreateClause& create) { check_pattern(context, create.pattern); },
-                 [&](const MergeClause& merge) { check_element(context, merge.part.element); },
+                 [&](const MergeClause& merge) {
+                   check_element(context, merge.part.element);
+                   check_merge_actions(context, merge);
+                 },
                  [&](const SetClause& set) {
                    for (const SetItem& item : set.items) check_set_item(context, item);
                  },

@@ -46,6 +46,8 @@ constexpr CodeRow code_rows[] = {
     {NonPathArgument, "E622", "NonPathArgument", Severity::Error},
     {VariableNotProjected, "E503", "VariableNotProjected", Severity::Error},
     {PatternPredicateNewVariable, "E504", "PatternPredicateNewVariable", Severity::Error},
+    {ClauseNotAllowed, "E701", "ClauseNotAllowed", Severity::Error},
+    {ProcedureNotAllowed, "E702", "ProcedureNotAllowed", Severity::Error},
 };
 
 TEST(DiagnosticCodes, TextsNamesAndSeveritiesInDeclaredOrder) {

@@ -175,6 +175,18 @@ def test_json_lines_take_the_query_from_the_field(qarvex, files):
     assert (done.returncode, done.stderr) == (0, "0 errors, 0 warnings in 1 query (1 file)\n")
 
 
+def test_the_guardrail_flags_refuse_writes_and_procedures(qarvex, files):
+    stdin = "MATCH (p:Person) SET p.born = 1;\nCALL db.labels() YIELD label RETURN label;\n" \
+            "CALL dbms.listQueries() YIELD queryId RETURN queryId"
+    done = qarvex("check", "--schema", "schema.json", "--read-only", "--allow-procedure", "db.*",
+                  "-", stdin=stdin)
+    assert done.returncode == 1
+    assert done.stdout == (
+        "<stdin>:1:18: error: Clause SET is not allowed in read-only mode [E701]\n"
+        "<stdin>:3:6: error: Procedure dbms.listQueries is not allowed [E702]\n")
+    assert done.stderr == "2 errors, 0 warnings in 3 queries (1 file)\n"
+
+
 def test_a_directory_stands_for_the_query_files_below_it(qarvex, files):
     (files / "more").mkdir()
     (files / "more" / "a.cypher").write_text("MATCH (x:Film) RETURN x")

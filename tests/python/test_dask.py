@@ -109,6 +109,10 @@ ARGUMENT_ERRORS = [
      "Unknown dialect: 'x'; expected 'core' or 'neo4j'"),
     (lambda bag, s: qarvex.dask.validate_bag(bag, s.to_dict()), TypeError,
      "schema must be a Schema, not dict"),
+    (lambda bag, s: qarvex.dask.validate_bag(bag, s, read_only="yes"), TypeError,
+     "argument 'read_only': 'str' object cannot be cast as 'bool'"),
+    (lambda bag, s: qarvex.dask.validate_bag(bag, s, allowed_procedures=[""]), ValueError,
+     "allowed_procedures: '': an empty procedure name"),
     (lambda bag, s: qarvex.dask.validate_frame(
         dd.from_pandas(pandas.DataFrame({"q": ["RETURN 1"]}), npartitions=1), "query", s),
      KeyError, "'query'"),
@@ -161,3 +165,15 @@ def test_a_worker_killed_mid_run_still_gives_every_result_once(client, schema, q
     assert forms(results) == local
     client.wait_for_workers(2, timeout=60)
     assert holder not in client.scheduler_info()["workers"]
+
+
+def test_the_guardrails_reach_the_workers(client, schema, queries):
+    # Last in the file: its validator is a second one on each worker.
+    options = {"dialect": "neo4j", "read_only": True, "allowed_procedures": ["db.*"]}
+    queries = [*queries, "MATCH (n) DETACH DELETE n", "CALL apoc.meta.data()"]
+    local = forms(Qarvex(schema, **options).validate_batch(queries))
+    bag = db.from_sequence(queries, npartitions=5)
+    results = qarvex.dask.validate_bag(bag, schema, **options).compute()
+    assert forms(results) == local
+    codes = {d.code for r in results for d in r.diagnostics}
+    assert {"E701", "E702"} <= codes

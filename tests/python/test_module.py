@@ -49,7 +49,8 @@ def test_classes_without_constructor_cannot_be_instantiated(cls):
 
 def test_docs_and_text_signatures():
     assert Schema.__doc__ == "" and Schema.__text_signature__ == "(nodes, relationships)"
-    assert Qarvex.__doc__ == "" and Qarvex.__text_signature__ == "(schema, *, dialect='core')"
+    assert Qarvex.__doc__ == "" and Qarvex.__text_signature__ == (
+        "(schema, *, dialect='core', read_only=False, allowed_procedures=None)")
     assert CypherGenerator.__text_signature__ == "(schema, seed=None)"
     assert ValidationResult.__doc__ is None and ValidationDiagnostic.__doc__ is None
     assert QueryInfo.__doc__ == "Information extracted from a parsed query without a schema."

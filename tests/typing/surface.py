@@ -98,6 +98,10 @@ def exercise() -> None:
         result_surface(item)
     validator.validate_batch(("RETURN 1",))  # any sequence of strings
     check(assert_type(validator.feedback("MATCH (p:Persn) RETURN p"), str), str)
+    guarded = Qarvex(schema, dialect="neo4j", read_only=True, allowed_procedures={"db.*"})
+    check(assert_type(guarded.read_only, bool), bool)
+    check(assert_type(guarded.allowed_procedures, tuple[str, ...] | None), tuple)
+    assert validator.allowed_procedures is None
 
     generator = CypherGenerator(schema, seed=7)
     CypherGenerator(schema)
@@ -110,7 +114,9 @@ def exercise() -> None:
     info = assert_type(parse_query("MATCH (p:Person) RETURN p.name"), QueryInfo)
     check(assert_type(info.is_valid, bool), bool)
     check(assert_type(bool(info), bool), bool)
-    for names in (info.errors, info.labels_used, info.rel_types_used, info.properties_used):
+    check(assert_type(info.updates, bool), bool)
+    for names in (info.errors, info.labels_used, info.rel_types_used, info.properties_used,
+                  info.procedures):
         check(assert_type(names, list[str]), list)
 
     structured = {"node_props": {"Person": [{"property": "name", "type": "STRING"}]},

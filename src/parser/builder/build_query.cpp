@@ -423,6 +423,7 @@ RemoveItem Steps::remove_item(ParseNode node) {
 DeleteClause Steps::delete_clause(ParseNode node) {
   DeleteClause deletion;
   deletion.detach = starts_with_keyword(node.text(), "DETACH");
+  deletion.nodetach = starts_with_keyword(node.text(), "NODETACH");
   for (ParseNode child : node.children()) {
     if (child.rule() == Rule::expression) deletion.expressions.push_back(expression(child));
   }

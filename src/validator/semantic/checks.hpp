@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "parser/ast.hpp"
+#include "parser/clauses.hpp"
 #include "validator/context.hpp"
 
 namespace qarvex {
@@ -43,6 +44,11 @@ void check_aggregate_context(ValidationContext& context, const Expression& expre
 // expression is to be walked instead.
 bool check_pagination_literal(ValidationContext& context, const Expression& expression,
                               std::string_view word);
+
+// Guardrails, at the start of each clause: read-only mode and the procedure allow-list.
+void check_clause_guardrails(ValidationContext& context, const ClauseFact& clause);
+// The same for every clause inside an expression that the walk does not enter.
+void check_guardrails_within(ValidationContext& context, const Expression& expression);
 
 // Performance warnings, at the end of each MATCH.
 void check_cartesian_product(ValidationContext& context, const Pattern& pattern);
