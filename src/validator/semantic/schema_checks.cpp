@@ -58,6 +58,14 @@ bool exempt_from_endpoints(const ValidationContext& context,
                       [&](const std::string& label) { return context.schema.has_label(label); });
 }
 
+void report_unknown_type(ValidationContext& context, const std::string& type) {
+  std::optional<std::string> best = closest_match(type, context.names.types);
+  context.sink.add_error(
+      DiagnosticCode::UnknownRelType,
+      format_message(DiagnosticCode::UnknownRelType, {type, did_you_mean_hint(":", best)}),
+      label_suggestion(type, best));
+}
+
 enum class End { Source, Target };
 
 const std::string& label_at(const EndpointEntry& entry, End end) {
@@ -121,6 +129,7 @@ void check_endpoints(ValidationContext& context, std::string_view type, const Re
 
 void check_node_pattern(ValidationContext& context, const NodePattern& node) {
   check_labels(context, node.labels, DiagnosticCode::UnknownNodeLabel);
+  check_labels(context, node.other_labels, DiagnosticCode::UnknownNodeLabel);
   const PropertyMap* map = property_map(node.properties);
   if (map == nullptr) return;
   for (const PropertyEntry& entry : map->entries) {
@@ -144,11 +153,7 @@ void check_relationship_pattern(ValidationContext& context, const RelationshipPa
   for (const std::string& type : relationship.types) {
     const RelationshipType* rel = context.schema.relationship(type);
     if (rel == nullptr) {
-      std::optional<std::string> best = closest_match(type, context.names.types);
-      context.sink.add_error(
-          DiagnosticCode::UnknownRelType,
-          format_message(DiagnosticCode::UnknownRelType, {type, did_you_mean_hint(":", best)}),
-          label_suggestion(type, best));
+      report_unknown_type(context, type);
       continue;
     }
     if (map != nullptr) {
@@ -171,6 +176,11 @@ void check_relationship_pattern(ValidationContext& context, const RelationshipPa
       case Direction::Both:
         break;
     }
+  }
+  // The names of a type expression that is more than a choice («:!R», «:R&S») are checked,
+  // but they say nothing of the endpoints or the properties.
+  for (const std::string& type : relationship.other_types) {
+    if (!context.schema.has_type(type)) report_unknown_type(context, type);
   }
 }
 
