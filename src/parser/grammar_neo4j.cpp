@@ -99,10 +99,20 @@ using QuantifiedChain =
 // Chains and quantified path patterns side by side; two chains never meet without a
 // quantified path pattern between them.
 template <template <Rule> class R>
+using GroupThenChain = Seq<R<Rule::quantified_path>, Opt<QuantifiedChain<R>>>;
+template <template <Rule> class R>
 using PathFactors =
-    Choice<Seq<QuantifiedChain<R>, Star<Seq<R<Rule::quantified_path>, Opt<QuantifiedChain<R>>>>>,
-           Plus<Seq<R<Rule::quantified_path>, Opt<QuantifiedChain<R>>>>>;
+    Seq<Choice<QuantifiedChain<R>, GroupThenChain<R>>, Star<GroupThenChain<R>>>;
 QARVEX_NEO4J_RULE(pattern_element, normal, Choice<R<Rule::shortest_path_call>, PathFactors<R>>)
+// Only a bracket before a node or a shortest path can open a pattern comprehension; looking
+// first spares every list «[x IN ...» the attempts at a pattern, which nested lists multiply.
+template <typename Element>
+using At = Not<Not<Element>>;
+QARVEX_NEO4J_RULE(pattern_comprehension, normal,
+                  Seq<Lit<"[">,
+                      At<Choice<Lit<"(">, ILit<"shortestPath">, ILit<"allShortestPaths">>>,
+                      R<Rule::pattern_element>, Opt<Seq<ILit<"WHERE">, R<Rule::expression>>>,
+                      Lit<"|">, R<Rule::expression>, Lit<"]">>)
 using PathWord = Choice<Word<"PATHS">, Word<"PATH">>;
 QARVEX_NEO4J_RULE(path_selector, normal,
                   Choice<Seq<Word<"ALL">, Word<"SHORTEST">, Opt<PathWord>>,

@@ -105,6 +105,10 @@ PatternElement Steps::pattern_element(ParseNode node) {
   }
   // A shortest path written as a pattern is an ordinary element: the call leaves no trace.
   if (first->rule() == Rule::shortest_path_call) {
+    if (!first->first_child()) {
+      fail("shortestPath missing node");
+      return element;
+    }
     chain(*first, element);
     return element;
   }
