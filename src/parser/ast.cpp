@@ -177,6 +177,10 @@ void print(const T& value, std::string& out) {
     out += value ? "true" : "false";
   } else if constexpr (std::is_same_v<T, Direction>) {
     out += value == Direction::Right ? "Right" : value == Direction::Left ? "Left" : "Both";
+  } else if constexpr (std::is_same_v<T, PathSelector::Kind>) {
+    static constexpr std::string_view kNames[] = {"Any",         "All",      "AnyShortest",
+                                                  "AllShortest", "Shortest", "ShortestGroups"};
+    out += kNames[static_cast<std::size_t>(value)];
   } else if constexpr (std::is_same_v<T, double>) {
     char buffer[32];
     std::snprintf(buffer, sizeof buffer, "%g", value);

@@ -75,11 +75,19 @@ struct Properties {
   QARVEX_AST_FIELDS(Properties, node)
 };
 
+// A node's labels. Neo4j writes them as an expression («:A|B», «:A&!B», «:%», «:$(x)»); only
+// the plain names of its top-level conjunction pin a label that every match carries.
 struct NodePattern {
   std::optional<Properties> properties;
-  std::vector<std::string> labels;  // in source order, duplicates kept
+  std::vector<std::string> labels;  // the pinned labels, in source order, duplicates kept
   std::optional<std::string> variable;
-  QARVEX_AST_FIELDS(NodePattern, properties, labels, variable)
+  // Neo4j: the names a label expression writes under a disjunction or negation (in source
+  // order), the dynamic labels «$(expr)», and the pattern's own WHERE (may be empty).
+  std::vector<std::string> other_labels;
+  std::vector<Box<Expression>> dynamic_labels;
+  Box<Expression> where_clause;
+  QARVEX_AST_FIELDS(NodePattern, other_labels, dynamic_labels, where_clause, properties, labels,
+                    variable)
 };
 
 struct RelationshipPattern {
@@ -88,13 +96,35 @@ struct RelationshipPattern {
   std::vector<std::string> types;    // the alternatives of «:A|B»
   std::optional<std::string> variable;
   Direction direction = Direction::Both;
-  QARVEX_AST_FIELDS(RelationshipPattern, properties, range, types, variable, direction)
+  // Neo4j: the names of a type expression that is more than a choice of plain types («:!R»,
+  // «:R&S»), the dynamic types «$(expr)», the pattern's own WHERE (may be empty), and the
+  // quantifier of a quantified relationship «-[:R]->{1,3}».
+  std::vector<std::string> other_types;
+  std::vector<Box<Expression>> dynamic_types;
+  Box<Expression> where_clause;
+  std::optional<LengthRange> quantifier;
+  QARVEX_AST_FIELDS(RelationshipPattern, other_types, dynamic_types, where_clause, quantifier,
+                    properties, range, types, variable, direction)
 };
 
+// A quantified path pattern (Neo4j): «((a)-[:R]->(b) WHERE ...){1,3}». Its variables are
+// single nodes and relationships inside it and lists (group variables) outside it. The bounds
+// are as written: «+» is {1, -}, «*» {0, -}, «{n}» {n, n}.
+struct QuantifiedPath {
+  Box<PatternElement> element;
+  Box<Expression> where_clause;
+  LengthRange quantifier;
+  QARVEX_AST_FIELDS(QuantifiedPath, element, where_clause, quantifier)
+};
+
+// One step along a path: a relationship and the node it leads to, or (Neo4j) a quantified
+// path pattern and the node after it. A quantified path pattern with no node written beside
+// it meets an anonymous node «()», which matches alike.
 struct PatternStep {
-  RelationshipPattern relationship;
+  RelationshipPattern relationship;  // empty when the step is a group
   NodePattern node;  // the node the relationship leads to, in writing order
-  QARVEX_AST_FIELDS(PatternStep, relationship, node)
+  std::optional<QuantifiedPath> group;
+  QARVEX_AST_FIELDS(PatternStep, group, relationship, node)
 };
 
 struct PatternElement {
@@ -103,10 +133,20 @@ struct PatternElement {
   QARVEX_AST_FIELDS(PatternElement, start, chain)
 };
 
+// A path selector (Neo4j): «ANY», «ANY k», «ALL», «ANY SHORTEST», «ALL SHORTEST»,
+// «SHORTEST k», «SHORTEST k GROUPS»; `count` is the k when written.
+struct PathSelector {
+  enum class Kind { Any, All, AnyShortest, AllShortest, Shortest, ShortestGroups };
+  Kind kind = Kind::Any;
+  std::optional<std::int64_t> count;
+  QARVEX_AST_FIELDS(PathSelector, kind, count)
+};
+
 struct PatternPart {
   std::optional<std::string> variable;  // the path variable of `p = ...`
   PatternElement element;
-  QARVEX_AST_FIELDS(PatternPart, variable, element)
+  std::optional<PathSelector> selector;
+  QARVEX_AST_FIELDS(PatternPart, selector, variable, element)
 };
 
 struct Pattern {
@@ -298,7 +338,9 @@ struct PatternPredicate {
   Box<PatternElement> pattern;
   QARVEX_AST_FIELDS(PatternPredicate, pattern)
 };
-// A label test (Neo4j): «n:A:B» or «n:A&B» holds every label, «n:A|B» any of them.
+// A label test (Neo4j): «n:A:B» or «n:A&B» holds every label, «n:A|B» any of them. A label
+// expression with a negation or a wildcard («n:!A», «n IS (A|B)&!C») lists every name it
+// writes and is marked `any`: the subject need not hold each of them.
 struct HasLabels {
   Box<Expression> subject;
   std::vector<std::string> labels;
@@ -444,11 +486,12 @@ struct SetItem {
     Expression value;
     QARVEX_AST_FIELDS(MergeAssign, variable, value)
   };
-  // `n:A:B`.
+  // `n:A:B`, and (Neo4j) dynamic labels `n:$(expr)`.
   struct Labels {
     std::string variable;
     std::vector<std::string> labels;
-    QARVEX_AST_FIELDS(Labels, variable, labels)
+    std::vector<Expression> dynamic_labels;
+    QARVEX_AST_FIELDS(Labels, dynamic_labels, variable, labels)
   };
   std::variant<Property, Assign, MergeAssign, Labels> node;
   QARVEX_AST_FIELDS(SetItem, node)
@@ -458,7 +501,8 @@ struct RemoveItem {
   struct Labels {
     std::string variable;
     std::vector<std::string> labels;  // empty for a bare variable
-    QARVEX_AST_FIELDS(Labels, variable, labels)
+    std::vector<Expression> dynamic_labels;  // Neo4j: `n:$(expr)`
+    QARVEX_AST_FIELDS(Labels, dynamic_labels, variable, labels)
   };
   struct Property {
     std::string variable;

@@ -81,13 +81,27 @@ class NameWalk {
   void pattern_element(const PatternElement& element) {
     node_pattern(element.start);
     for (const PatternStep& step : element.chain) {
-      types_.insert(step.relationship.types.begin(), step.relationship.types.end());
+      if (step.group) {
+        pattern_element(*step.group->element);
+        if (step.group->where_clause) expression(*step.group->where_clause);
+      }
+      const RelationshipPattern& relationship = step.relationship;
+      types_.insert(relationship.types.begin(), relationship.types.end());
+      types_.insert(relationship.other_types.begin(), relationship.other_types.end());
+      pattern_expressions(relationship.dynamic_types, relationship.where_clause);
       node_pattern(step.node);
     }
   }
 
+  void pattern_expressions(const std::vector<Box<Expression>>& dynamic, const Box<Expression>& where) {
+    for (const Box<Expression>& name : dynamic) expression(*name);
+    if (where) expression(*where);
+  }
+
   void node_pattern(const NodePattern& node) {
     labels_.insert(node.labels.begin(), node.labels.end());
+    labels_.insert(node.other_labels.begin(), node.other_labels.end());
+    pattern_expressions(node.dynamic_labels, node.where_clause);
     if (!node.properties) return;
     const auto* map = std::get_if<Properties::Map>(&node.properties->node);
     if (map == nullptr) return;

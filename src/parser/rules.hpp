@@ -38,11 +38,18 @@ namespace qarvex {
 // The rules only the Neo4j grammar has, after the core ones.
 #define QARVEX_NEO4J_RULES(X) X(subquery_pattern) X(pattern_predicate) X(label_predicate)
 
+// The Neo4j rules of patterns: label and type expressions, dynamic names, quantifiers, selectors.
+#define QARVEX_NEO4J_PATTERN_RULES(X)                                                         \
+  X(label_expression) X(label_or) X(label_and) X(label_not) X(label_atom) X(type_expression)  \
+  X(type_or) X(type_and) X(type_not) X(type_atom) X(dynamic_name) X(quantifier)               \
+  X(quantified_path) X(path_selector)
+
 // `namespace` is a C++ keyword, so that one enumerator carries a trailing underscore; its
 // printed name is "namespace" all the same.
 enum class Rule : std::uint8_t {
 #define QARVEX_RULE_ENUMERATOR(name) name,
   QARVEX_GRAMMAR_RULES(QARVEX_RULE_ENUMERATOR) QARVEX_NEO4J_RULES(QARVEX_RULE_ENUMERATOR)
+  QARVEX_NEO4J_PATTERN_RULES(QARVEX_RULE_ENUMERATOR)
 #undef QARVEX_RULE_ENUMERATOR
 };
 
@@ -50,7 +57,8 @@ enum class Rule : std::uint8_t {
 inline constexpr std::size_t kRuleCount = 0 QARVEX_GRAMMAR_RULES(QARVEX_RULE_COUNT);
 static_assert(kRuleCount == 109);
 // The rules of the Neo4j grammar: the core ones and its own. An engine rule id is one byte.
-inline constexpr std::size_t kNeo4jRuleCount = kRuleCount QARVEX_NEO4J_RULES(QARVEX_RULE_COUNT);
+inline constexpr std::size_t kNeo4jRuleCount =
+    kRuleCount QARVEX_NEO4J_RULES(QARVEX_RULE_COUNT) QARVEX_NEO4J_PATTERN_RULES(QARVEX_RULE_COUNT);
 static_assert(kNeo4jRuleCount <= 256);
 #undef QARVEX_RULE_COUNT
 

@@ -20,11 +20,30 @@ struct Overloaded : Handlers... {
 
 // ---- patterns --------------------------------------------------------------------------------
 
+void bind_element(VariableScope& scope, const PatternElement& element);
+
+// Outside its quantifier, every variable of a quantified path pattern is a list: it carries no
+// labels or types.
+void bind_group(VariableScope& scope, const QuantifiedPath& group) {
+  const PatternElement& element = *group.element;
+  if (element.start.variable) scope.bind_plain(*element.start.variable);
+  for (const PatternStep& step : element.chain) {
+    if (step.relationship.variable) scope.bind_plain(*step.relationship.variable);
+    if (step.node.variable) scope.bind_plain(*step.node.variable);
+  }
+}
+
 void bind_element(VariableScope& scope, const PatternElement& element) {
   if (element.start.variable) scope.bind_pattern_variable(*element.start.variable, element.start.labels);
   for (const PatternStep& step : element.chain) {
-    if (step.relationship.variable) {
-      scope.bind_pattern_variable(*step.relationship.variable, step.relationship.types);
+    if (step.group) bind_group(scope, *step.group);
+    if (const std::optional<std::string>& variable = step.relationship.variable) {
+      // A quantified relationship's variable is a list of relationships, like a group's.
+      if (step.relationship.quantifier) {
+        scope.bind_plain(*variable);
+      } else {
+        scope.bind_pattern_variable(*variable, step.relationship.types);
+      }
     }
     if (step.node.variable) scope.bind_pattern_variable(*step.node.variable, step.node.labels);
   }
@@ -47,17 +66,54 @@ void check_property_values(ValidationContext& context, const std::optional<Prope
   }
 }
 
+// The expressions a node or relationship pattern holds besides its property map: its dynamic
+// labels or types, then its own WHERE.
+void walk_pattern_expressions(ValidationContext& context,
+                              const std::vector<Box<Expression>>& dynamic,
+                              const Box<Expression>& where_clause) {
+  for (const Box<Expression>& name : dynamic) walk_expression(context, *name);
+  if (where_clause) {
+    check_aggregate_context(context, *where_clause, "MATCH WHERE");
+    walk_expression(context, *where_clause);
+  }
+}
+
+void check_node(ValidationContext& context, const NodePattern& node) {
+  check_node_pattern(context, node);
+  check_property_values(context, node.properties);
+  walk_pattern_expressions(context, node.dynamic_labels, node.where_clause);
+}
+
+void check_group(ValidationContext& context, const QuantifiedPath& group);
+
 void check_element(ValidationContext& context, const PatternElement& element) {
-  check_node_pattern(context, element.start);
-  check_property_values(context, element.start.properties);
+  check_node(context, element.start);
   const NodePattern* before = &element.start;
   for (const PatternStep& step : element.chain) {
-    check_relationship_pattern(context, step.relationship, before->labels, step.node.labels);
-    check_property_values(context, step.relationship.properties);
-    check_node_pattern(context, step.node);
-    check_property_values(context, step.node.properties);
+    if (step.group) {
+      check_group(context, *step.group);
+    } else {
+      check_relationship_pattern(context, step.relationship, before->labels, step.node.labels);
+      check_property_values(context, step.relationship.properties);
+      walk_pattern_expressions(context, step.relationship.dynamic_types,
+                               step.relationship.where_clause);
+    }
+    check_node(context, step.node);
     before = &step.node;
   }
+}
+
+// Inside its quantifier a group's variables are single nodes and relationships again, with
+// the labels and types their patterns give them.
+void check_group(ValidationContext& context, const QuantifiedPath& group) {
+  VariableScope outside = context.scope;
+  bind_element(context.scope, *group.element);
+  check_element(context, *group.element);
+  if (group.where_clause) {
+    check_aggregate_context(context, *group.where_clause, "MATCH WHERE");
+    walk_expression(context, *group.where_clause);
+  }
+  context.scope = std::move(outside);
 }
 
 void check_pattern(ValidationContext& context, const Pattern& pattern) {
@@ -372,7 +428,10 @@ void check_set_item(ValidationContext& context, const SetItem& item) {
                    check_property_on_variable(context, property.variable, property.keys);
                    check_value(property.value);
                  },
-                 [&](const SetItem::Labels& labels) { check_set_labels(context, labels.labels); },
+                 [&](const SetItem::Labels& labels) {
+                   check_set_labels(context, labels.labels);
+                   for (const Expression& name : labels.dynamic_labels) walk_expression(context, name);
+                 },
                  [&](const SetItem::Assign& assign) { check_value(assign.value); },
                  [&](const SetItem::MergeAssign& assign) { check_value(assign.value); },
              },
@@ -384,7 +443,10 @@ void check_remove_item(ValidationContext& context, const RemoveItem& item) {
                  [&](const RemoveItem::Property& property) {
                    check_property_on_variable(context, property.variable, property.keys);
                  },
-                 [&](const RemoveItem::Labels& labels) { check_remove_labels(context, labels.labels); },
+                 [&](const RemoveItem::Labels& labels) {
+                   check_remove_labels(context, labels.labels);
+                   for (const Expression& name : labels.dynamic_labels) walk_expression(context, name);
+                 },
              },
              item.node);
 }

@@ -148,7 +148,7 @@ INSTANTIATE_TEST_SUITE_P(
                     "1 | MATCH (p:Person RETURN p\n"
                     "  |                 ^---\n"
                     "  |\n"
-                    "  = expected properties\n"},
+                    "  = expected where_clause or properties\n"},
         FeedbackRow{"every error has a fix: the corrected query", core,
                     "MATCH (p:Persn)-[:ACTD_IN]->(m:Movie) RETURN p.nme, m.titel",
                     "error E201: Unknown node label: :Persn, did you mean :Person?\n"

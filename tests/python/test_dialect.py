@@ -56,3 +56,40 @@ def test_the_check_command_takes_a_dialect(tmp_path, monkeypatch):
         monkeypatch.setattr("sys.stdout", io.StringIO())
         monkeypatch.setattr("sys.stderr", io.StringIO())
         assert cli.main([*args, *extra]) == status
+
+
+@pytest.mark.parametrize("query", [
+    "MATCH (n:Person|Movie) WHERE n IS Person AND n:!(Movie&%) RETURN n",
+    "MATCH (p:Person WHERE p.born > 1960)-[r:ACTED_IN WHERE r.roles IS NOT NULL]->(m) RETURN m",
+    "MATCH (a:Person) ((x:Person)-[:KNOWS]->(y:Person) WHERE x.born < y.born){1,3} (b) "
+    "RETURN size(x)",
+    "MATCH p = SHORTEST 1 (a:Person)-[:KNOWS]->+(b:Person) RETURN p",
+    "MATCH (n:$($label)) SET n:$($other) RETURN n",
+])
+def test_neo4j_patterns_are_accepted_and_checked(movies, query):
+    assert Qarvex(movies, dialect="neo4j").validate(query).errors == []
+    assert Qarvex(movies).validate(query).syntax_errors
+
+
+@pytest.mark.parametrize("query, codes, fixed", [
+    ("MATCH (n:Persn|Movie) RETURN n", ["E201"], "MATCH (n:Person|Movie) RETURN n"),
+    ("MATCH (n) WHERE n IS Persn RETURN n", ["E201"], "MATCH (n) WHERE n IS Person RETURN n"),
+    ("MATCH ()-[r:!KNOWZ]->() RETURN r", ["E211", "W201"], "MATCH ()-[r:!KNOWS]->() RETURN r"),
+    ("MATCH (p:Person)-[:ACTED_IN]->(m:Person|Movie) RETURN p", [], None),
+    ("MATCH ((a:Person)-[:KNOWS]->(b)){1,3} RETURN a.nme", ["W201"], None),
+    ("MATCH ((a:Person)-[:KNOWS]->(b) WHERE a.nme = 'x'){1,3} RETURN a", ["E303", "W201"],
+     "MATCH ((a:Person)-[:KNOWS]->(b) WHERE a.name = 'x'){1,3} RETURN a"),
+])
+def test_neo4j_pattern_checks(movies, query, codes, fixed):
+    result = Qarvex(movies, dialect="neo4j").validate(query)
+    assert [d.code for d in result.diagnostics] == codes
+    assert result.fixed_query == fixed
+
+
+def test_query_information_reads_neo4j_patterns():
+    info = parse_query("MATCH (a:A|!B)-[:R&!S]->(c WHERE c.k > 1) ((d:D)-[:T]->(e)){2} RETURN 1",
+                       dialect="neo4j")
+    assert info.is_valid
+    assert info.labels_used == ["A", "B", "D"]
+    assert info.rel_types_used == ["R", "S", "T"]
+    assert "k" in info.properties_used

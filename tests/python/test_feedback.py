@@ -66,7 +66,7 @@ CASES = [
      "  |                  ^---\n"
      "  |\n"
      "  = expected EOI, union_clause, reading_clause, updating_clause, with_clause, return_clause, "
-     "where_clause, or left_arrow\n"),
+     "where_clause, left_arrow, or quantified_path\n"),
 ]
 
 
@@ -100,3 +100,13 @@ def test_feedback_takes_a_query_text(movies, argument):
         validator.feedback(argument)
     with pytest.raises(TypeError):
         validator.feedback(validator.validate("RETURN x"))
+
+
+@pytest.mark.parametrize("dialect", ["core", "neo4j"])
+def test_feedback_reports_the_guardrails(movies, dialect):
+    validator = Qarvex(movies, dialect=dialect, read_only=True, allowed_procedures=["db.*"])
+    assert validator.feedback("MATCH (p:Person) DETACH DELETE p") == (
+        "error E701: Clause DETACH DELETE is not allowed in read-only mode\n")
+    assert validator.feedback("CALL apoc.meta.schema() YIELD value RETURN value") == (
+        "error E702: Procedure apoc.meta.schema is not allowed\n")
+    assert validator.feedback("CALL db.labels() YIELD label RETURN label") == ""

@@ -293,9 +293,11 @@ Expression Steps::postfix_expr(ParseNode node) {
   return value;
 }
 
+// Every name the expression writes, in order; anything but a conjunction of names is `any`.
 Expression Steps::label_predicate(ParseNode node, Box<Expression> subject) {
-  expr::HasLabels test{std::move(subject), child_texts(node), false};
-  test.any = contains(keyword_text_without_comments(node), "|");
+  NameExpressionParts parts = name_expression(node);
+  expr::HasLabels test{std::move(subject), {}, !parts.conjunction};
+  for (auto& [name, pinned] : parts.names) test.labels.push_back(std::move(name));
   return test;
 }
 
@@ -526,8 +528,6 @@ Expression Steps::exists_subquery(ParseNode node) {
 
 Expression Steps::pattern_predicate(ParseNode node) {
   PatternElement element;
-  element.start = from_first_child(node, "Pattern predicate missing node",
-                                   [&](ParseNode start) { return node_pattern(start); });
   chain(node, element);
   return expr::PatternPredicate{Box<PatternElement>(std::move(element))};
 }

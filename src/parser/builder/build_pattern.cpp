@@ -65,6 +65,8 @@ PatternPart Steps::pattern_part(ParseNode node) {
   for (ParseNode child : node.children()) {
     if (child.rule() == Rule::variable) {
       part.variable = text_of(child);
+    } else if (child.rule() == Rule::path_selector) {
+      part.selector = path_selector(child);
     } else if (child.rule() == Rule::pattern_element) {
       part.element = pattern_element(child);
       has_element = true;
@@ -72,6 +74,26 @@ PatternPart Steps::pattern_part(ParseNode node) {
   }
   if (!has_element) fail("Pattern part missing element");
   return part;
+}
+
+PathSelector Steps::path_selector(ParseNode node) {
+  using Kind = PathSelector::Kind;
+  PathSelector selector;
+  std::string words = keyword_text_without_comments(node);
+  bool shortest = contains(words, "SHORTEST");
+  if (contains(words, "GROUP")) {
+    selector.kind = Kind::ShortestGroups;
+  } else if (starts_with_keyword(trim(words), "ALL")) {
+    selector.kind = shortest ? Kind::AllShortest : Kind::All;
+  } else if (starts_with_keyword(trim(words), "ANY")) {
+    selector.kind = shortest ? Kind::AnyShortest : Kind::Any;
+  } else {
+    selector.kind = Kind::Shortest;
+  }
+  if (std::optional<ParseNode> count = node.first_child()) {
+    selector.count = integer_literal_value(count->text());
+  }
+  return selector;
 }
 
 PatternElement Steps::pattern_element(ParseNode node) {
@@ -83,32 +105,142 @@ PatternElement Steps::pattern_element(ParseNode node) {
   }
   // A shortest path written as a pattern is an ordinary element: the call leaves no trace.
   if (first->rule() == Rule::shortest_path_call) {
-    std::optional<ParseNode> start = first->first_child();
-    if (!start) {
+    if (!first->first_child()) {
       fail("shortestPath missing node");
       return element;
     }
-    element.start = node_pattern(*start);
     chain(*first, element);
     return element;
   }
-  element.start = node_pattern(*first);
   chain(node, element);
   return element;
 }
 
-// Pairs each relationship_pattern child after the first child (the start node) with the
-// node_pattern that follows it.
+// Reads the children of `node` in order: the first node pattern is the start, each
+// relationship_pattern (with the quantifier after it, if any) pairs with the node_pattern that
+// follows it, and a quantified path pattern pairs with the node written after it or, when
+// none is, with an anonymous node.
 void Steps::chain(ParseNode node, PatternElement& element) {
   std::optional<RelationshipPattern> pending;
-  bool first = true;
+  std::optional<QuantifiedPath> group;
+  bool started = false;
   for (ParseNode child : node.children()) {
-    if (std::exchange(first, false)) continue;
-    if (child.rule() == Rule::relationship_pattern) {
-      pending = relationship_pattern(child);
-    } else if (child.rule() == Rule::node_pattern && pending) {
-      element.chain.push_back({std::move(*pending), node_pattern(child)});
-      pending.reset();
+    switch (child.rule()) {
+      case Rule::node_pattern:
+        if (!started) {
+          element.start = node_pattern(child);
+          started = true;
+        } else if (pending) {
+          element.chain.push_back({std::move(*pending), node_pattern(child), std::nullopt});
+          pending.reset();
+        } else if (group) {
+          element.chain.push_back({{}, node_pattern(child), std::move(group)});
+          group.reset();
+        }
+        break;
+      case Rule::relationship_pattern:
+        pending = relationship_pattern(child);
+        break;
+      case Rule::quantifier:
+        if (pending) pending->quantifier = path_quantifier(child);
+        break;
+      case Rule::quantified_path:
+        started = true;
+        if (group) element.chain.push_back({{}, {}, std::move(group)});
+        group = quantified_path(child);
+        break;
+      default:
+        break;
+    }
+  }
+  if (group) element.chain.push_back({{}, {}, std::move(group)});
+}
+
+QuantifiedPath Steps::quantified_path(ParseNode node) {
+  QuantifiedPath path;
+  PatternElement inner;
+  chain(node, inner);
+  path.element = Box<PatternElement>(std::move(inner));
+  for (ParseNode child : node.children()) {
+    if (child.rule() == Rule::where_clause) {
+      path.where_clause = boxed(first_expression(child, "Empty WHERE"));
+    } else if (child.rule() == Rule::quantifier) {
+      path.quantifier = path_quantifier(child);
+    }
+  }
+  return path;
+}
+
+// «+» is {1, -}, «*» {0, -}, «{n}» {n, n}; braces with a comma keep the bounds written.
+LengthRange Steps::path_quantifier(ParseNode node) {
+  std::string symbols = keyword_text_without_comments(node);
+  if (contains(symbols, "+")) return {1, std::nullopt};
+  if (contains(symbols, "*")) return {0, std::nullopt};
+  LengthRange range;
+  std::vector<std::string> gaps = keyword_gaps(node);
+  std::size_t index = 0;
+  bool comma = contains(symbols, ",");
+  for (ParseNode bound : node.children()) {
+    std::int64_t value = integer_literal_value(bound.text());
+    // A bound written after the comma is the upper one.
+    if (!comma) {
+      range.min = range.max = value;
+    } else {
+      (contains(gaps[index], ",") ? range.max : range.min) = value;
+    }
+    ++index;
+  }
+  return range;
+}
+
+namespace {
+
+bool is_name_rule(Rule rule) { return rule == Rule::label_name || rule == Rule::rel_type_name; }
+
+}  // namespace
+
+// Names go to `pinned` while every operator above them is a conjunction, and clear `choice`
+// or `conjunction` as soon as the expression is more than a choice or a conjunction of names.
+void Steps::name_expression(ParseNode node, bool pinning, NameExpressionParts& parts) {
+  Rule rule = node.rule();
+  if (is_name_rule(rule)) {
+    parts.names.push_back({text_of(node), pinning});
+    return;
+  }
+  if (rule == Rule::dynamic_name) {
+    parts.dynamic.push_back(boxed(first_expression(node, "Empty dynamic name")));
+    parts.choice = parts.conjunction = false;
+    return;
+  }
+  std::size_t children = node.child_count();
+  bool operands_pin = pinning;
+  if (rule == Rule::label_or || rule == Rule::type_or) {
+    if (children > 1) parts.conjunction = false;
+    operands_pin = pinning && children == 1;
+  } else if (rule == Rule::label_and || rule == Rule::type_and) {
+    if (children > 1) parts.choice = false;
+  } else if (rule == Rule::label_not || rule == Rule::type_not) {
+    parts.choice = parts.conjunction = false;
+    operands_pin = false;
+  } else if ((rule == Rule::label_atom || rule == Rule::type_atom) && children == 0) {
+    parts.choice = parts.conjunction = false;  // «%»
+  }
+  for (ParseNode child : node.children()) name_expression(child, operands_pin, parts);
+}
+
+Steps::NameExpressionParts Steps::name_expression(ParseNode node) {
+  NameExpressionParts parts;
+  name_expression(node, true, parts);
+  return parts;
+}
+
+void Steps::labels_and_dynamic(ParseNode node, std::vector<std::string>& labels,
+                               std::vector<Expression>& dynamic) {
+  for (ParseNode child : node.children()) {
+    if (child.rule() == Rule::dynamic_name) {
+      dynamic.push_back(first_expression(child, "Empty dynamic name"));
+    } else {
+      labels.push_back(text_of(child));
     }
   }
 }
@@ -123,8 +255,19 @@ NodePattern Steps::node_pattern(ParseNode node) {
       case Rule::node_labels:
         result.labels = child_texts(child);
         break;
+      case Rule::label_expression: {
+        NameExpressionParts parts = name_expression(child);
+        for (auto& [name, pinned] : parts.names) {
+          (pinned ? result.labels : result.other_labels).push_back(std::move(name));
+        }
+        result.dynamic_labels = std::move(parts.dynamic);
+        break;
+      }
       case Rule::properties:
         result.properties = properties(child);
+        break;
+      case Rule::where_clause:
+        result.where_clause = boxed(first_expression(child, "Empty WHERE"));
         break;
       default:
         break;
@@ -147,12 +290,24 @@ RelationshipPattern Steps::relationship_pattern(ParseNode node) {
       case Rule::rel_types:
         result.types = child_texts(child);
         break;
+      case Rule::type_expression: {
+        // Only a choice of plain types names the types a match may have.
+        NameExpressionParts parts = name_expression(child);
+        for (auto& [name, pinned] : parts.names) {
+          (parts.choice ? result.types : result.other_types).push_back(std::move(name));
+        }
+        result.dynamic_types = std::move(parts.dynamic);
+        break;
+      }
       case Rule::range_literal:
         // Comments may stand between the star and the bounds; they are no part of either.
         result.range = range_literal_value(text_without_comments(child));
         break;
       case Rule::properties:
         result.properties = properties(child);
+        break;
+      case Rule::where_clause:
+        result.where_clause = boxed(first_expression(child, "Empty WHERE"));
         break;
       default:
         break;

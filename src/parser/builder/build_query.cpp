@@ -390,7 +390,9 @@ SetItem Steps::set_item(ParseNode node) {
   }
   if (first->rule() == Rule::variable) {
     if (second->rule() == Rule::node_labels) {
-      return SetItem{SetItem::Labels{text_of(*first), child_texts(*second)}};
+      SetItem::Labels labels{text_of(*first), {}, {}};
+      labels_and_dynamic(*second, labels.labels, labels.dynamic_labels);
+      return SetItem{std::move(labels)};
     }
     return SetItem{SetItem::Assign{text_of(*first), expression(*second)}};
   }
@@ -410,9 +412,11 @@ RemoveItem Steps::remove_item(ParseNode node) {
     return RemoveItem{std::move(property)};
   }
   if (first->rule() == Rule::variable) {
-    RemoveItem::Labels labels{text_of(*first), {}};
+    RemoveItem::Labels labels{text_of(*first), {}, {}};
     for (ParseNode child : node.children()) {
-      if (child.rule() == Rule::node_labels) labels.labels = child_texts(child);
+      if (child.rule() == Rule::node_labels) {
+        labels_and_dynamic(child, labels.labels, labels.dynamic_labels);
+      }
     }
     return RemoveItem{std::move(labels)};
   }

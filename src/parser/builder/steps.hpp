@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "parser/ast.hpp"
@@ -75,7 +76,24 @@ class Steps {
   void property_expression(ParseNode node, std::string& variable, std::vector<std::string>& keys);
 
   // Patterns.
+  PathSelector path_selector(ParseNode node);
   void chain(ParseNode node, PatternElement& element);
+  QuantifiedPath quantified_path(ParseNode node);
+  LengthRange path_quantifier(ParseNode node);
+  // The parts of a label or type expression (Neo4j): its names in source order, each marked
+  // when it is pinned (only conjunctions stand above it), its dynamic names, and whether it
+  // is a plain choice «A|B» or a plain conjunction «A&B» of names.
+  struct NameExpressionParts {
+    std::vector<std::pair<std::string, bool>> names;
+    std::vector<Box<Expression>> dynamic;
+    bool choice = true;
+    bool conjunction = true;
+  };
+  NameExpressionParts name_expression(ParseNode node);
+  void name_expression(ParseNode node, bool pinning, NameExpressionParts& parts);
+  // The plain and the dynamic labels of a node_labels node (SET, REMOVE).
+  void labels_and_dynamic(ParseNode node, std::vector<std::string>& labels,
+                          std::vector<Expression>& dynamic);
   NodePattern node_pattern(ParseNode node);
   RelationshipPattern relationship_pattern(ParseNode node);
   Properties properties(ParseNode node);

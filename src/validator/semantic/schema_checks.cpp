@@ -59,6 +59,25 @@ bool exempt_from_endpoints(const ValidationContext& context,
                       [&](const std::string& label) { return context.schema.has_label(label); });
 }
 
+// An unknown type of `relationship`, between nodes whose certain labels are `left_labels` and
+// `right_labels` as written.
+void report_unknown_type(ValidationContext& context, const std::string& type,
+                         const RelationshipPattern& relationship,
+                         const std::vector<std::string>& left_labels,
+                         const std::vector<std::string>& right_labels) {
+  std::optional<std::string> best = closest_match(type, context.names.types);
+  context.sink.add_error(
+      DiagnosticCode::UnknownRelType,
+      format_message(DiagnosticCode::UnknownRelType, {type, did_you_mean_hint(":", best)}),
+      label_suggestion(type, best));
+  if (context.sink.records_details()) {
+    bool leftward = relationship.direction == Direction::Left;
+    context.sink.detail(DiagnosticDetail::relationship(
+        type, leftward ? right_labels : left_labels, leftward ? left_labels : right_labels,
+        relationship.direction == Direction::Both));
+  }
+}
+
 enum class End { Source, Target };
 
 const std::string& label_at(const EndpointEntry& entry, End end) {
@@ -123,6 +142,7 @@ void check_endpoints(ValidationContext& context, std::string_view type, const Re
 
 void check_node_pattern(ValidationContext& context, const NodePattern& node) {
   check_labels(context, node.labels, DiagnosticCode::UnknownNodeLabel);
+  check_labels(context, node.other_labels, DiagnosticCode::UnknownNodeLabel);
   const PropertyMap* map = property_map(node.properties);
   if (map == nullptr) return;
   for (const PropertyEntry& entry : map->entries) {
@@ -147,17 +167,7 @@ void check_relationship_pattern(ValidationContext& context, const RelationshipPa
   for (const std::string& type : relationship.types) {
     const RelationshipType* rel = context.schema.relationship(type);
     if (rel == nullptr) {
-      std::optional<std::string> best = closest_match(type, context.names.types);
-      context.sink.add_error(
-          DiagnosticCode::UnknownRelType,
-          format_message(DiagnosticCode::UnknownRelType, {type, did_you_mean_hint(":", best)}),
-          label_suggestion(type, best));
-      if (context.sink.records_details()) {
-        bool leftward = relationship.direction == Direction::Left;
-        context.sink.detail(DiagnosticDetail::relationship(
-            type, leftward ? right_labels : left_labels, leftward ? left_labels : right_labels,
-            relationship.direction == Direction::Both));
-      }
+      report_unknown_type(context, type, relationship, left_labels, right_labels);
       continue;
     }
     if (map != nullptr) {
@@ -180,6 +190,13 @@ void check_relationship_pattern(ValidationContext& context, const RelationshipPa
         break;
       case Direction::Both:
         break;
+    }
+  }
+  // The names of a type expression that is more than a choice («:!R», «:R&S») are checked,
+  // but they say nothing of the endpoints or the properties.
+  for (const std::string& type : relationship.other_types) {
+    if (!context.schema.has_type(type)) {
+      report_unknown_type(context, type, relationship, left_labels, right_labels);
     }
   }
 }

@@ -151,24 +151,24 @@ INSTANTIATE_TEST_SUITE_P(
                   "Reduce(\"s\", Integer(0), \"x\", Variable(\"xs\"), Add(Variable(\"s\"), "
                   "Variable(\"x\")))"},
         ShapeCase{"shortest_path_expression", "shortestPath((a)-[*]-(b))",
-                  "ShortestPath(PatternElement(NodePattern(-, [], \"a\"), [PatternStep("
-                  "RelationshipPattern(-, LengthRange(-, -), [], -, Both), "
-                  "NodePattern(-, [], \"b\"))]), false)"},
+                  "ShortestPath(PatternElement(NodePattern([], [], -, -, [], \"a\"), [PatternStep(-, "
+                  "RelationshipPattern([], [], -, -, -, LengthRange(-, -), [], -, Both), "
+                  "NodePattern([], [], -, -, [], \"b\"))]), false)"},
         ShapeCase{"all_shortest_paths_expression", "ALLSHORTESTPATHS((a)-->(b))",
-                  "ShortestPath(PatternElement(NodePattern(-, [], \"a\"), [PatternStep("
-                  "RelationshipPattern(-, -, [], -, Right), NodePattern(-, [], \"b\"))]), true)"},
+                  "ShortestPath(PatternElement(NodePattern([], [], -, -, [], \"a\"), [PatternStep(-, "
+                  "RelationshipPattern([], [], -, -, -, -, [], -, Right), NodePattern([], [], -, -, [], \"b\"))]), true)"},
         ShapeCase{"pattern_comprehension", "[(a)-->(b:B) WHERE b.x | b.y]",
-                  "PatternComprehension(PatternElement(NodePattern(-, [], \"a\"), [PatternStep("
-                  "RelationshipPattern(-, -, [], -, Right), NodePattern(-, [\"B\"], \"b\"))]), "
+                  "PatternComprehension(PatternElement(NodePattern([], [], -, -, [], \"a\"), [PatternStep(-, "
+                  "RelationshipPattern([], [], -, -, -, -, [], -, Right), NodePattern([], [], -, -, [\"B\"], \"b\"))]), "
                   "PropertyLookup(Variable(\"b\"), \"x\"), PropertyLookup(Variable(\"b\"), "
                   "\"y\"))"},
         ShapeCase{"exists_pattern", "EXISTS { (n)<--() }",
-                  "Exists(ExistsPattern(Pattern([PatternPart(-, PatternElement("
-                  "NodePattern(-, [], \"n\"), [PatternStep(RelationshipPattern(-, -, [], -, "
-                  "Left), NodePattern(-, [], -))]))])))"},
+                  "Exists(ExistsPattern(Pattern([PatternPart(-, -, PatternElement("
+                  "NodePattern([], [], -, -, [], \"n\"), [PatternStep(-, RelationshipPattern([], [], -, -, -, -, [], -, "
+                  "Left), NodePattern([], [], -, -, [], -))]))])))"},
         ShapeCase{"count_subquery", "COUNT { MATCH (m) RETURN m }",
-                  "CountSubquery(RegularQuery(SinglePartQuery([MatchClause(Pattern([PatternPart("
-                  "-, PatternElement(NodePattern(-, [], \"m\"), []))]), -, false)], [], "
+                  "CountSubquery(RegularQuery(SinglePartQuery([MatchClause(Pattern([PatternPart(-, "
+                  "-, PatternElement(NodePattern([], [], -, -, [], \"m\"), []))]), -, false)], [], "
                   "ReturnClause([ReturnItem(-, Variable(\"m\"))], -, -, -, false)), []))"},
         ShapeCase{"collect_subquery", "COLLECT { RETURN 1 }",
                   "CollectSubquery(RegularQuery(SinglePartQuery([], [], ReturnClause(["

@@ -52,32 +52,32 @@ INSTANTIATE_TEST_SUITE_P(
     Patterns, PatternShape,
     testing::Values(
         PatternCase{"bare_arrow", "MATCH (a)-->(b)",
-                    "PatternElement(NodePattern(-, [], \"a\"), [PatternStep(RelationshipPattern("
-                    "-, -, [], -, Right), NodePattern(-, [], \"b\"))])"},
+                    "PatternElement(NodePattern([], [], -, -, [], \"a\"), [PatternStep(-, RelationshipPattern([], [], -, -, "
+                    "-, -, [], -, Right), NodePattern([], [], -, -, [], \"b\"))])"},
         PatternCase{"left_with_type_and_open_range", "MATCH (a)<-[:R*]-(b)",
-                    "PatternElement(NodePattern(-, [], \"a\"), [PatternStep(RelationshipPattern("
-                    "-, LengthRange(-, -), [\"R\"], -, Left), NodePattern(-, [], \"b\"))])"},
+                    "PatternElement(NodePattern([], [], -, -, [], \"a\"), [PatternStep(-, RelationshipPattern([], [], -, -, "
+                    "-, LengthRange(-, -), [\"R\"], -, Left), NodePattern([], [], -, -, [], \"b\"))])"},
         PatternCase{"undirected_with_everything", "MATCH (a)-[r:X|:Y *1..3 {w: 1}]-(b)",
-                    "PatternElement(NodePattern(-, [], \"a\"), [PatternStep(RelationshipPattern("
+                    "PatternElement(NodePattern([], [], -, -, [], \"a\"), [PatternStep(-, RelationshipPattern([], [], -, -, "
                     "Map(PropertyMap([PropertyEntry(\"w\", Integer(1))])), LengthRange(1, 3), "
-                    "[\"X\", \"Y\"], \"r\", Both), NodePattern(-, [], \"b\"))])"},
+                    "[\"X\", \"Y\"], \"r\", Both), NodePattern([], [], -, -, [], \"b\"))])"},
         PatternCase{"both_arrows_count_as_left", "MATCH (a)<-->(b)",
-                    "PatternElement(NodePattern(-, [], \"a\"), [PatternStep(RelationshipPattern("
-                    "-, -, [], -, Left), NodePattern(-, [], \"b\"))])"},
+                    "PatternElement(NodePattern([], [], -, -, [], \"a\"), [PatternStep(-, RelationshipPattern([], [], -, -, "
+                    "-, -, [], -, Left), NodePattern([], [], -, -, [], \"b\"))])"},
         PatternCase{"labels_keep_order_and_duplicates", "MATCH (n:A:B:A)",
-                    "PatternElement(NodePattern(-, [\"A\", \"B\", \"A\"], \"n\"), [])"},
+                    "PatternElement(NodePattern([], [], -, -, [\"A\", \"B\", \"A\"], \"n\"), [])"},
         PatternCase{"parameter_properties", "MATCH (n:A $props)",
-                    "PatternElement(NodePattern(Parameter(\"props\"), [\"A\"], \"n\"), [])"},
+                    "PatternElement(NodePattern([], [], -, Parameter(\"props\"), [\"A\"], \"n\"), [])"},
         PatternCase{"shortest_path_is_a_plain_element",
                     "MATCH p = shortestPath((a:A)-[*]-(b:B)) RETURN p",
-                    "PatternElement(NodePattern(-, [\"A\"], \"a\"), [PatternStep("
-                    "RelationshipPattern(-, LengthRange(-, -), [], -, Both), "
-                    "NodePattern(-, [\"B\"], \"b\"))])"},
+                    "PatternElement(NodePattern([], [], -, -, [\"A\"], \"a\"), [PatternStep(-, "
+                    "RelationshipPattern([], [], -, -, -, LengthRange(-, -), [], -, Both), "
+                    "NodePattern([], [], -, -, [\"B\"], \"b\"))])"},
         PatternCase{"all_shortest_paths_gives_the_same_tree",
                     "MATCH p = allShortestPaths((a:A)-[*]-(b:B)) RETURN p",
-                    "PatternElement(NodePattern(-, [\"A\"], \"a\"), [PatternStep("
-                    "RelationshipPattern(-, LengthRange(-, -), [], -, Both), "
-                    "NodePattern(-, [\"B\"], \"b\"))])"}));
+                    "PatternElement(NodePattern([], [], -, -, [\"A\"], \"a\"), [PatternStep(-, "
+                    "RelationshipPattern([], [], -, -, -, LengthRange(-, -), [], -, Both), "
+                    "NodePattern([], [], -, -, [\"B\"], \"b\"))])"}));
 
 struct RangeCase {
   std::string written;

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <variant>
 #include <vector>
 
@@ -60,7 +62,57 @@ INSTANTIATE_TEST_SUITE_P(
         "MATCH (p:Person) NODETACH DELETE p",
         "UNWIND [1] AS x WITH x MATCH (p:Person) FINISH",
         "UNWIND [1] AS x RETURN [y IN [x] | 'a' || y] || ['b'] AS joined",
-        "MATCH (a)-[:R*..2]->(b) RETURN b"));
+        "MATCH (a)-[:R*..2]->(b) RETURN b",
+        // Label and type expressions, in patterns and as predicates.
+        "MATCH (n:A|B) RETURN n", "MATCH (n:A&B) RETURN n", "MATCH (n:!A) RETURN n",
+        "MATCH (n:%) RETURN n", "MATCH (n:(A|B)&!C) RETURN n", "MATCH (n: A | !(B & %)) RETURN n",
+        "MATCH (n IS A|B) RETURN n", "MATCH (n) WHERE n IS Person RETURN n",
+        "MATCH (n) WHERE n IS A|B RETURN n", "MATCH (n) WHERE n:(A|B) RETURN n",
+        "MATCH (n) RETURN n:!A", "MATCH ()-[r:!R]->() RETURN r", "MATCH ()-[r:%]->() RETURN r",
+        "MATCH ()-[r:(R|S)]->() RETURN r", "MATCH ()-[r:R&S]->() RETURN r",
+        "MATCH ()-[r IS R]->() RETURN r",
+        // WHERE inside node and relationship patterns.
+        "MATCH (n:Person WHERE n.age > 30) RETURN n", "MATCH (n {a: 1} WHERE n.b > 1) RETURN n",
+        "MATCH ()-[r:R WHERE r.x > 1]->() RETURN r",
+        // Quantified path patterns and relationships.
+        "MATCH ((a)-[:R]->(b)){1,3} RETURN a", "MATCH ((a)-[:R]->(b))+ RETURN a",
+        "MATCH ((a)-[:R]->(b)){2} RETURN a", "MATCH ((a)-[:R]->(b)){2,} RETURN a",
+        "MATCH (x)((a)-[:R]->(b)){,3}(y) RETURN x",
+        "MATCH (x) ((a)-[:R]->(b) WHERE a.v < b.v)+ (y)-[:S]->(z) RETURN x",
+        "MATCH ((a)-->(b)){1,3}((c)-->(d))* RETURN a", "MATCH (a)-[:R]->{1,3}(b) RETURN a",
+        "MATCH (a)-[:R]->+(b)<-[:S]-*(c) RETURN a",
+        // Path selectors.
+        "MATCH p = SHORTEST 1 (a)-[:R]->+(b) RETURN p",
+        "MATCH p = ALL SHORTEST (a)-[:R]->+(b) RETURN p", "MATCH ANY (a)-[:R]->+(b) RETURN a",
+        "MATCH p = ANY 2 PATHS (a)-[:R]->+(b) RETURN p",
+        "MATCH p = SHORTEST 2 GROUPS (a)-[:R]->+(b) RETURN p",
+        "MATCH p = ALL PATHS (a)-[:R]->+(b) RETURN p",
+        "MATCH ANY SHORTEST PATH (a)-[:R]->+(b) RETURN a",
+        // Dynamic labels and types.
+        "MATCH (n:$($label)) RETURN n", "MATCH (n:A|$any($labels)) RETURN n",
+        "CREATE (n:$($x))", "MATCH (n) SET n:$(n.kind)", "MATCH (n) REMOVE n:$all($x):A",
+        "MATCH ()-[r:$($t)]->() RETURN r"));
+
+class Neo4jRefusedTest : public ::testing::TestWithParam<const char*> {};
+
+// Near misses of the constructs above, which Neo4j 5 refuses too.
+TEST_P(Neo4jRefusedTest, NeitherGrammarAccepts) {
+  EXPECT_FALSE(parses(GetParam(), Dialect::core));
+  EXPECT_FALSE(parses(GetParam(), Dialect::neo4j));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    NearMisses, Neo4jRefusedTest,
+    ::testing::Values("MATCH (x)-->((a)-[:R]->(b))+ RETURN x",
+                      "MATCH ((a)-[:R]->(b))+-->(y) RETURN a",
+                      "MATCH (((a)-[:R]->(b)){1,3})+ RETURN a",
+                      "MATCH p = SHORTEST (a)-[:R]->+(b) RETURN p",
+                      "MATCH (n) WHERE n IS :A RETURN n", "MATCH (n) SET n:A&B",
+                      "MATCH (n:A|) RETURN n", "MATCH (n:!) RETURN n", "MATCH (n:(A) RETURN n",
+                      "MATCH ((a)-[:R]->(b)){1,3 RETURN a",
+                      // Match modes are Cypher 25; Neo4j 5 refuses them.
+                      "MATCH REPEATABLE ELEMENTS (a)-->(b) RETURN a",
+                      "MATCH DIFFERENT RELATIONSHIPS (a)-->(b) RETURN a"));
 
 TEST(Neo4jDialect, CoreQueriesReadTheSame) {
   for (const char* query : {"MATCH (p:Person)-[r:ACTED_IN]->(m) WHERE p.age > 3 RETURN p, r",
@@ -113,13 +165,132 @@ TEST(Neo4jDialect, BuildsLabelTestsAndPatternPredicates) {
   EXPECT_EQ(names.labels, (std::vector<std::string>{"A", "B", "C"}));
 }
 
-TEST(Neo4jDialect, LabelPredicatesAreCheckedAndCorrected) {
-  ValidationResult result =
-      validate_query(movie_schema(), "MATCH (n) WHERE n:Persn RETURN n", Dialect::neo4j);
-  EXPECT_EQ(codes_of(result), (std::vector<std::string>{"E201"}));
-  ASSERT_TRUE(result.fixed_query.has_value());
-  EXPECT_EQ(*result.fixed_query, "MATCH (n) WHERE n:Person RETURN n");
+const PatternElement& first_element(const Query& query) {
+  const auto& part = std::get<SinglePartQuery>(std::get<RegularQuery>(query.node).first.node);
+  return std::get<MatchClause>(part.reading_clauses.at(0).node).pattern.parts.at(0).element;
 }
+
+struct TreeCase {
+  const char* query;
+  const char* tree;  // a piece of the debug string of the first MATCH's first element
+};
+void PrintTo(const TreeCase& test, std::ostream* out) { *out << test.query; }
+
+class Neo4jTreeTest : public ::testing::TestWithParam<TreeCase> {};
+
+TEST_P(Neo4jTreeTest, BuildsThePattern) {
+  StatementResult built = parse_statement(GetParam().query, Dialect::neo4j);
+  ASSERT_TRUE(std::holds_alternative<Query>(built));
+  std::string tree = debug_string(first_element(std::get<Query>(built)));
+  EXPECT_NE(tree.find(GetParam().tree), std::string::npos) << tree;
+}
+
+// NodePattern(other labels, dynamic labels, WHERE, properties, pinned labels, variable);
+// RelationshipPattern(other types, dynamic types, WHERE, quantifier, properties, range, types,
+// variable, direction); PatternStep(group, relationship, node).
+INSTANTIATE_TEST_SUITE_P(
+    Patterns, Neo4jTreeTest,
+    ::testing::Values(
+        // Only the names of the top-level conjunction pin a label; «!» binds tightest, then
+        // «&», then «|».
+        TreeCase{"MATCH (n:A&(B|C)&!D) RETURN n", R"(NodePattern(["B", "C", "D"], [], -, -, ["A"], "n"))"},
+        TreeCase{"MATCH (n:A|B&C) RETURN n", R"(NodePattern(["A", "B", "C"], [], -, -, [], "n"))"},
+        TreeCase{"MATCH (n:A:B) RETURN n", R"(NodePattern([], [], -, -, ["A", "B"], "n"))"},
+        TreeCase{"MATCH (n:(A&B)&%) RETURN n", R"(NodePattern([], [], -, -, ["A", "B"], "n"))"},
+        TreeCase{"MATCH (n IS !!A) RETURN n", R"(NodePattern(["A"], [], -, -, [], "n"))"},
+        TreeCase{"MATCH (n:A|$($x)) RETURN n",
+                 R"(NodePattern(["A"], [Parameter("x")], -, -, [], "n"))"},
+        TreeCase{"MATCH (n WHERE n.v > 1) RETURN n",
+                 R"(NodePattern([], [], GreaterThan(PropertyLookup(Variable("n"), "v"), Integer(1)), -, [], "n"))"},
+        // A choice of plain types stays the types; anything more is other types.
+        TreeCase{"MATCH ()-[r:(R|S)|:T]->() RETURN r",
+                 R"(RelationshipPattern([], [], -, -, -, -, ["R", "S", "T"], "r", Right))"},
+        TreeCase{"MATCH ()-[r:R&!S]->() RETURN r",
+                 R"(RelationshipPattern(["R", "S"], [], -, -, -, -, [], "r", Right))"},
+        TreeCase{"MATCH ()<-[r:$($t) WHERE r.v = 1]-() RETURN r",
+                 R"(RelationshipPattern([], [Parameter("t")], Equal(PropertyLookup(Variable("r"), "v"), Integer(1)), -, -, -, [], "r", Left))"},
+        // Quantifiers keep their bounds as written.
+        TreeCase{"MATCH (a)-[:R]->+(b) RETURN a", "LengthRange(1, -), -, -, [\"R\"]"},
+        TreeCase{"MATCH (a)-[:R]->*(b) RETURN a", "LengthRange(0, -), -, -, [\"R\"]"},
+        TreeCase{"MATCH (a)-[:R]->{2}(b) RETURN a", "LengthRange(2, 2), -, -, [\"R\"]"},
+        TreeCase{"MATCH (a)-[:R]->{,3}(b) RETURN a", "LengthRange(-, 3), -, -, [\"R\"]"},
+        TreeCase{"MATCH (a)-[:R]->{2,}(b) RETURN a", "LengthRange(2, -), -, -, [\"R\"]"},
+        // A group meets the nodes written beside it, or anonymous ones.
+        TreeCase{"MATCH (x)((a)-->(b) WHERE a.v = 1){1,3}(y) RETURN x",
+                 R"(PatternElement(NodePattern([], [], -, -, [], "x"), [PatternStep(QuantifiedPath(PatternElement(NodePattern([], [], -, -, [], "a"), [PatternStep(-, RelationshipPattern([], [], -, -, -, -, [], -, Right), NodePattern([], [], -, -, [], "b"))]), Equal(PropertyLookup(Variable("a"), "v"), Integer(1)), LengthRange(1, 3)), RelationshipPattern([], [], -, -, -, -, [], -, Both), NodePattern([], [], -, -, [], "y"))]))"},
+        TreeCase{"MATCH ((a)-->(b))+((c)-->(d)){2} RETURN a",
+                 R"(LengthRange(1, -)), RelationshipPattern([], [], -, -, -, -, [], -, Both), NodePattern([], [], -, -, [], -)), PatternStep(QuantifiedPath()"}));
+
+TEST(Neo4jDialect, ReadsPathSelectors) {
+  using Kind = PathSelector::Kind;
+  struct Case {
+    const char* selector;
+    Kind kind;
+    std::optional<std::int64_t> count;
+  };
+  for (const Case& test : {Case{"ANY", Kind::Any, {}}, Case{"ANY 3 PATHS", Kind::Any, 3},
+                           Case{"ALL", Kind::All, {}}, Case{"ANY SHORTEST", Kind::AnyShortest, {}},
+                           Case{"ALL SHORTEST PATHS", Kind::AllShortest, {}},
+                           Case{"SHORTEST 2", Kind::Shortest, 2},
+                           Case{"SHORTEST 2 PATH GROUPS", Kind::ShortestGroups, 2},
+                           Case{"SHORTEST GROUPS", Kind::ShortestGroups, {}}}) {
+    std::string query = std::string("MATCH p = ") + test.selector + " (a)-->+(b) RETURN p";
+    StatementResult built = parse_statement(query, Dialect::neo4j);
+    ASSERT_TRUE(std::holds_alternative<Query>(built)) << query;
+    const auto& part = std::get<SinglePartQuery>(
+        std::get<RegularQuery>(std::get<Query>(built).node).first.node);
+    const PatternPart& pattern =
+        std::get<MatchClause>(part.reading_clauses.at(0).node).pattern.parts.at(0);
+    ASSERT_TRUE(pattern.selector.has_value()) << query;
+    EXPECT_EQ(pattern.selector->kind, test.kind) << query;
+    EXPECT_EQ(pattern.selector->count, test.count) << query;
+    EXPECT_EQ(pattern.variable, std::optional<std::string>("p"));
+  }
+}
+
+TEST(Neo4jDialect, QueryInformationCollectsTheNewConstructs) {
+  StatementResult built = parse_statement(
+      "MATCH (a:A|!B WHERE a.k1 > 0)-[r:R&!S WHERE r.k4 IS NULL]->(:$(a.k2))"
+      "((c:C)-[:T]->(d) WHERE c.k3 = 1){1,3} RETURN 1",
+      Dialect::neo4j);
+  ASSERT_TRUE(std::holds_alternative<Query>(built));
+  QueryNames names = collect_query_info(std::get<Query>(built));
+  EXPECT_EQ(names.labels, (std::vector<std::string>{"A", "B", "C"}));
+  EXPECT_EQ(names.rel_types, (std::vector<std::string>{"R", "S", "T"}));
+  EXPECT_EQ(names.properties, (std::vector<std::string>{"k1", "k2", "k3", "k4"}));
+}
+
+struct FixCase {
+  const char* query;
+  std::vector<std::string> codes;
+  const char* fixed;
+};
+void PrintTo(const FixCase& test, std::ostream* out) { *out << test.query; }
+
+class Neo4jFixTest : public ::testing::TestWithParam<FixCase> {};
+
+// Every plain name of a label or type expression is checked and corrected where it stands.
+TEST_P(Neo4jFixTest, ChecksAndCorrectsEveryName) {
+  ValidationResult result = validate_query(movie_schema(), GetParam().query, Dialect::neo4j);
+  EXPECT_EQ(codes_of(result), GetParam().codes);
+  ASSERT_TRUE(result.fixed_query.has_value());
+  EXPECT_EQ(*result.fixed_query, GetParam().fixed);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, Neo4jFixTest,
+    ::testing::Values(
+        FixCase{"MATCH (n) WHERE n:Persn RETURN n", {"E201"}, "MATCH (n) WHERE n:Person RETURN n"},
+        FixCase{"MATCH (n:Persn|Movie) RETURN n", {"E201"}, "MATCH (n:Person|Movie) RETURN n"},
+        FixCase{"MATCH (n:Movie&!Persn) RETURN n", {"E201"}, "MATCH (n:Movie&!Person) RETURN n"},
+        FixCase{"MATCH (n) WHERE n IS Persn RETURN n", {"E201"},
+                "MATCH (n) WHERE n IS Person RETURN n"},
+        FixCase{"MATCH (n) WHERE n:(Movie|(Persn)) RETURN n", {"E201"},
+                "MATCH (n) WHERE n:(Movie|(Person)) RETURN n"},
+        FixCase{"MATCH (:Person)-[r:!ACTED_IM]->(:Movie) RETURN r", {"E211"},
+                "MATCH (:Person)-[r:!ACTED_IN]->(:Movie) RETURN r"},
+        FixCase{"MATCH (n) REMOVE n:$($x):Persn", {"W201", "E203"},
+                "MATCH (n) REMOVE n:$($x):Person"}));
 
 TEST(Neo4jDialect, SubqueryExpressionsSeeOuterVariables) {
   for (const char* query :
@@ -182,7 +353,40 @@ INSTANTIATE_TEST_SUITE_P(
         CodesCase{"MATCH (p:Person) WHERE (p)-[r:ACTED_IN]->(m) AND (m)-->() RETURN p",
                   {"E504", "E504", "E504"}},
         CodesCase{"MATCH (p:Person), (m:Movie) WHERE NOT exists((p)-[:ACTED_IN]->(m)) RETURN p",
-                  {"W101"}}));
+                  {"W101"}},
+        // A negation or a wildcard is no name; a negated name still is one, checked as any.
+        CodesCase{"MATCH (n:%) WHERE n:!% RETURN n", {}},
+        CodesCase{"MATCH (n:!Studio) RETURN n", {"E201"}},
+        // Endpoints and properties follow the labels an expression pins: a plain label or a
+        // conjunction, never a disjunction or a negation.
+        CodesCase{"MATCH (p:Person)-[:ACTED_IN]->(m:Person|Movie) RETURN p", {}},
+        CodesCase{"MATCH (p:Person)-[:ACTED_IN]->(m:!Person) RETURN p", {}},
+        CodesCase{"MATCH (p:Movie&%)-[:ACTED_IN]->(m:Movie) RETURN p", {"E401"}},
+        CodesCase{"MATCH (p:Movie)-[:!ACTED_IN]->(m:Movie) RETURN p", {}},
+        CodesCase{"MATCH (p:Movie)-[:(ACTED_IN)]->(m:Movie) RETURN p", {"E401"}},
+        CodesCase{"MATCH (n:Person|Movie {nme: 'x'}) RETURN n", {}},
+        CodesCase{"MATCH (n:Person&!Movie {nme: 'x'}) RETURN n", {"E301"}},
+        // A pattern's own WHERE sees its variable with its labels, and is walked like any.
+        CodesCase{"MATCH (n:Person WHERE n.nme = 'x') RETURN n", {"E303"}},
+        CodesCase{"MATCH ()-[r:ACTED_IN WHERE r.rle = 'x']->() RETURN r", {"E304", "W201"}},
+        CodesCase{"MATCH (n:Person WHERE m.age > 1) RETURN n", {"E501"}},
+        CodesCase{"MATCH (n:Person WHERE count(n) > 1) RETURN n", {"E602"}},
+        // Inside its quantifier a variable is one node with its labels; outside, a list.
+        CodesCase{"MATCH ((a:Person)-[:ACTED_IN]->(m:Movie) WHERE a.nme = 'x'){1,3} RETURN a",
+                  {"E303"}},
+        CodesCase{"MATCH ((a:Person)-[:ACTED_IN]->(m:Movie)){1,3} RETURN a.nme, size(m)", {}},
+        CodesCase{"MATCH ((a:Person)-[:ACTED_IN]->(m:Person)){1,3} RETURN a", {"E401"}},
+        CodesCase{"MATCH (a:Person)((b)-[:ACTED_IN]->(m:Studio))+ RETURN a",
+                  {"E201", "W201", "W202"}},
+        CodesCase{"MATCH ((a:Person)-[:ACTED_IN]->(m:Movie))+ RETURN q", {"W202", "E501"}},
+        CodesCase{"MATCH (a:Person)-[r:ACTED_IN]->{1,3}(m:Movie) RETURN r.rle", {}},
+        CodesCase{"MATCH (a:Person)-[r:ACTED_IN]->{1,3}(m:Person) RETURN r", {"E401"}},
+        // Dynamic labels and types are never unknown names; their expressions are walked.
+        CodesCase{"MATCH (n:$($label))-[:$($type)]->(m:Movie) RETURN n", {}},
+        CodesCase{"MATCH (n:$(x)) RETURN n", {"E501"}},
+        CodesCase{"MATCH (n:Person) SET n:$(n.name) REMOVE n:$(m.name)", {"E501"}},
+        // A path selector changes no check.
+        CodesCase{"MATCH p = SHORTEST 1 (a:Person)-[:ACTED_IN]->{1,2}(b:Movie) RETURN p", {}}));
 
 TEST(Neo4jDialect, TheCoreDialectKeepsItsOwnRules) {
   ValidationResult result =
@@ -199,17 +403,45 @@ TEST(Neo4jDialect, SyntaxErrorNamesTheNeo4jRules) {
   ASSERT_EQ(result.syntax_errors().size(), 1u);
   const std::string message = result.syntax_errors()[0];
   EXPECT_EQ(std::count(message.begin(), message.end(), '\n'), 5) << message;
-  EXPECT_NE(message.find("label_name"), std::string::npos) << message;
+  EXPECT_NE(message.find("expected label_and"), std::string::npos) << message;
+}
+
+std::string repeated(std::string_view piece, int times) {
+  std::string text;
+  for (int i = 0; i < times; ++i) text += piece;
+  return text;
 }
 
 TEST(Neo4jDialect, DeepNestingEndsInTheLimit) {
-  std::string query = "RETURN ";
-  for (int i = 0; i < 3000; ++i) query += "COUNT { (a)-->(b) WHERE ";
-  query += "true";
-  for (int i = 0; i < 3000; ++i) query += " }";
-  StatementResult result = parse_statement(query, Dialect::neo4j);
-  ASSERT_TRUE(std::holds_alternative<ModuleError>(result));
-  EXPECT_NE(std::get<ModuleError>(result).text().find("call limit reached"), std::string::npos);
+  for (const std::string& query :
+       {"RETURN " + repeated("COUNT { (a)-->(b) WHERE ", 3000) + "true" + repeated(" }", 3000),
+        "MATCH (n:" + repeated("(", 10000) + "A" + repeated(")", 10000) + ") RETURN n",
+        "MATCH (n) WHERE n:" + repeated("(", 10000) + "A" + repeated(")", 10000) + " RETURN n",
+        "MATCH ()-[:" + repeated("(", 10000) + "R" + repeated(")", 10000) + "]->() RETURN 1",
+        "MATCH (n WHERE " + repeated("(n)-->(m WHERE ", 3000) + "true" + repeated(")", 3000) +
+            ") RETURN n"}) {
+    StatementResult result = parse_statement(query, Dialect::neo4j);
+    ASSERT_TRUE(std::holds_alternative<ModuleError>(result)) << query.substr(0, 40);
+    EXPECT_NE(std::get<ModuleError>(result).text().find("call limit reached"), std::string::npos)
+        << query.substr(0, 40);
+  }
+}
+
+// Quantified path patterns do not nest, so deep parentheses of paths fail at once, and a long
+// run of negations is no nesting at all.
+TEST(Neo4jDialect, DeepPathParenthesesAreASyntaxErrorAndNegationsNoNesting) {
+  std::string paths = "MATCH " + repeated("(", 10000) + "(a)-->(b)" + repeated(")+", 10000);
+  StatementResult refused = parse_statement(paths + " RETURN a", Dialect::neo4j);
+  ASSERT_TRUE(std::holds_alternative<ModuleError>(refused));
+  EXPECT_EQ(std::get<ModuleError>(refused).text().find("call limit reached"), std::string::npos);
+  EXPECT_NE(std::get<ModuleError>(refused).text().find("1:9"), std::string::npos)
+      << std::get<ModuleError>(refused).text();
+
+  StatementResult negated =
+      parse_statement("MATCH (n:" + repeated("!", 100000) + "A) RETURN n", Dialect::neo4j);
+  ASSERT_TRUE(std::holds_alternative<Query>(negated));
+  EXPECT_EQ(first_element(std::get<Query>(negated)).start.other_labels,
+            std::vector<std::string>{"A"});
 }
 
 }  // namespace
