@@ -41,13 +41,11 @@ QARVEX_NEO4J_RULE(count_subquery, normal,
 QARVEX_NEO4J_RULE(pattern_predicate, normal,
                   Seq<R<Rule::node_pattern>,
                       Plus<Seq<R<Rule::relationship_pattern>, R<Rule::node_pattern>>>>)
-QARVEX_NEO4J_RULE(atom, normal, AtomOf<R, R<Rule::pattern_predicate>>)
 
 // ---- Label predicates: «n:A:B», «n:A&B», «n:A|B» ----
 QARVEX_NEO4J_RULE(label_predicate, normal,
                   Seq<Lit<":">, R<Rule::label_name>,
                       Star<Seq<Choice<Lit<":">, Lit<"&">, Lit<"|">>, R<Rule::label_name>>>>)
-QARVEX_NEO4J_RULE(postfix_op, normal, PostfixOpOf<R, R<Rule::label_predicate>>)
 
 // ---- Queries: FINISH closes a query that returns nothing ----
 template <template <Rule> class Ref>
@@ -78,6 +76,115 @@ QARVEX_NEO4J_RULE(add_sub_expr, normal,
 
 // ---- Literals: «.5» ----
 QARVEX_NEO4J_RULE(float_literal, atomic, FloatOf<Seq<Lit<".">, Plus<Digit>, Opt<Exponent>>>)
+
+
+// ==== Clauses and expressions: CALL's scope and transactions, procedure calls, LOAD CSV, USE,
+// map projections, path variables in pattern comprehensions, type and normal form predicates ====
+
+// «[OPTIONAL] CALL [(x, y) | (*) | ()] { ... } [IN ... TRANSACTIONS ...]».
+QARVEX_NEO4J_RULE(call_scope, normal,
+                  Seq<Lit<"(">, Opt<Choice<Lit<"*">, ListOf<R<Rule::variable>>>>, Lit<")">>)
+template <template <Rule> class Ref>
+using BatchRows = Seq<Word<"OF">, Ref<Rule::expression>, Choice<Word<"ROWS">, Word<"ROW">>>;
+// REPORT STATUS only follows an error mode that goes on after a failed batch.
+template <template <Rule> class Ref>
+using OnError =
+    Seq<Word<"ON">, Word<"ERROR">,
+        Choice<Seq<Choice<Word<"CONTINUE">, Word<"BREAK">>,
+                   Opt<Seq<Word<"REPORT">, Word<"STATUS">, Word<"AS">, Ref<Rule::variable>>>>,
+               Word<"FAIL">>>;
+QARVEX_NEO4J_RULE(in_transactions, normal,
+                  Seq<Word<"IN">,
+                      Opt<Seq<Not<Choice<Word<"CONCURRENT">, Word<"TRANSACTIONS">>>,
+                              R<Rule::expression>>>,
+                      Opt<Word<"CONCURRENT">>, Word<"TRANSACTIONS">,
+                      Opt<Choice<Seq<BatchRows<R>, Opt<OnError<R>>>,
+                                 Seq<OnError<R>, Opt<BatchRows<R>>>>>>)
+QARVEX_NEO4J_RULE(call_subquery, normal,
+                  Seq<Opt<Word<"OPTIONAL">>, ILit<"CALL">, Opt<R<Rule::call_scope>>, Lit<"{">,
+                      R<Rule::regular_query>, Lit<"}">, Opt<R<Rule::in_transactions>>>)
+// «[OPTIONAL] CALL proc(...) [YIELD * | YIELD a, b [WHERE ...]]».
+QARVEX_NEO4J_RULE(in_query_call, normal,
+                  Seq<Opt<Word<"OPTIONAL">>, ILit<"CALL">, R<Rule::explicit_procedure_invocation>,
+                      Opt<Seq<ILit<"YIELD">,
+                              Choice<Lit<"*">, Seq<R<Rule::yield_items>,
+                                                   Opt<R<Rule::where_clause>>>>>>>)
+
+// «LOAD CSV [WITH HEADERS] FROM url AS row [FIELDTERMINATOR ';']», a reading clause.
+QARVEX_NEO4J_RULE(load_csv_clause, normal,
+                  Seq<Word<"LOAD">, Word<"CSV">, Opt<Seq<Word<"WITH">, Word<"HEADERS">>>,
+                      Word<"FROM">, R<Rule::expression>, Word<"AS">, R<Rule::variable>,
+                      Opt<Seq<Word<"FIELDTERMINATOR">, R<Rule::string_literal>>>>)
+QARVEX_NEO4J_RULE(reading_clause, normal,
+                  Choice<R<Rule::match_clause>, R<Rule::unwind_clause>, R<Rule::call_subquery>,
+                         R<Rule::in_query_call>, R<Rule::load_csv_clause>>)
+
+// «USE db», «USE graph.byName(...)»: the graph of a query or subquery, before its clauses.
+QARVEX_NEO4J_RULE(use_clause, normal,
+                  Seq<Word<"USE">, Choice<Seq<Word<"GRAPH">, R<Rule::expression>>,
+                                          R<Rule::expression>>>)
+QARVEX_NEO4J_RULE(single_query, normal,
+                  Seq<Opt<R<Rule::use_clause>>,
+                      Choice<R<Rule::multi_part_query>, R<Rule::single_part_query>>>)
+
+// «n {.name, .*, key: expr, var}».
+QARVEX_NEO4J_RULE(map_projection_item, normal,
+                  Choice<Seq<Lit<".">, Lit<"*">>, Seq<Lit<".">, R<Rule::property_key_name>>,
+                         Seq<R<Rule::property_key_name>, Lit<":">, R<Rule::expression>>,
+                         R<Rule::variable>>)
+QARVEX_NEO4J_RULE(map_projection, normal,
+                  Seq<R<Rule::variable>, Lit<"{">, Opt<ListOf<R<Rule::map_projection_item>>>,
+                      Lit<"}">>)
+QARVEX_NEO4J_RULE(atom, normal,
+                  AtomWith<R, Choice<R<Rule::map_projection>, R<Rule::variable>>,
+                           R<Rule::pattern_predicate>>)
+
+// «[p = (a)-->(b) WHERE ... | p]».
+QARVEX_NEO4J_RULE(pattern_comprehension, normal,
+                  Seq<Lit<"[">, Opt<Seq<R<Rule::variable>, Lit<"=">>>, R<Rule::pattern_element>,
+                      Opt<Seq<ILit<"WHERE">, R<Rule::expression>>>, Lit<"|">, R<Rule::expression>,
+                      Lit<"]">>)
+
+// «SET (n).x = 1», «REMOVE (n).x».
+QARVEX_NEO4J_RULE(property_expression, normal,
+                  Choice<Seq<R<Rule::variable>, Plus<R<Rule::property_lookup>>>,
+                         Seq<Lit<"(">, R<Rule::variable>, Lit<")">, Plus<R<Rule::property_lookup>>>>)
+
+// Types: «INTEGER NOT NULL», «LIST<STRING>», «STRING ARRAY», «BOOLEAN | FLOAT», «ANY<...>».
+using NotNull = Seq<Word<"NOT">, Word<"NULL">>;
+template <template <Rule> class Ref>
+using Parametrised = Seq<Lit<"<">, Ref<Rule::cypher_type>, Lit<">">>;
+using TimeZone = Seq<Choice<Word<"WITH">, Word<"WITHOUT">>,
+                     Choice<Seq<Word<"TIME">, Word<"ZONE">>, Word<"TIMEZONE">>>;
+template <template <Rule> class Ref>
+using TypeName = Choice<
+    Seq<Choice<Word<"LIST">, Word<"ARRAY">>, Parametrised<Ref>>,
+    Seq<Word<"ANY">,
+        Opt<Choice<Parametrised<Ref>, Seq<Word<"PROPERTY">, Word<"VALUE">>, Word<"VALUE">,
+                   Word<"NODE">, Word<"VERTEX">, Word<"RELATIONSHIP">, Word<"EDGE">,
+                   Word<"MAP">>>>,
+    Seq<Word<"PROPERTY">, Word<"VALUE">>,
+    Seq<Choice<Word<"LOCAL">, Word<"ZONED">>, Choice<Word<"DATETIME">, Word<"TIME">>>,
+    Seq<Choice<Word<"TIMESTAMP">, Word<"TIME">>, TimeZone>, Seq<Word<"SIGNED">, Word<"INTEGER">>,
+    Word<"NOTHING">, Word<"NULL">, Word<"BOOLEAN">, Word<"BOOL">, Word<"STRING">,
+    Word<"VARCHAR">, Word<"INTEGER">, Word<"INT">, Word<"FLOAT">, Word<"DATE">,
+    Word<"DURATION">, Word<"POINT">, Word<"NODE">, Word<"VERTEX">, Word<"RELATIONSHIP">,
+    Word<"EDGE">, Word<"MAP">, Word<"PATH">>;
+template <template <Rule> class Ref>
+using TypePart = Seq<TypeName<Ref>, Opt<NotNull>,
+                     Star<Seq<Choice<Word<"LIST">, Word<"ARRAY">>, Opt<NotNull>>>>;
+QARVEX_NEO4J_RULE(cypher_type, normal, ListOf<TypePart<R>, Lit<"|">>)
+QARVEX_NEO4J_RULE(type_predicate, normal,
+                  Choice<Seq<Word<"IS">, Opt<Word<"NOT">>, Choice<Lit<"::">, Word<"TYPED">>,
+                             R<Rule::cypher_type>>,
+                         Seq<Lit<"::">, R<Rule::cypher_type>>>)
+QARVEX_NEO4J_RULE(normalized_predicate, normal,
+                  Seq<Word<"IS">, Opt<Word<"NOT">>,
+                      Opt<Choice<Word<"NFC">, Word<"NFD">, Word<"NFKC">, Word<"NFKD">>>,
+                      Word<"NORMALIZED">>)
+QARVEX_NEO4J_RULE(postfix_op, normal,
+                  PostfixOpOf<R, R<Rule::label_predicate>, R<Rule::type_predicate>,
+                              R<Rule::normalized_predicate>>)
 
 #undef QARVEX_NEO4J_RULE
 

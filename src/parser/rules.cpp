@@ -14,6 +14,7 @@ constexpr std::string_view printed(std::string_view spelling) {
 constexpr std::array<std::string_view, kNeo4jRuleCount> kRuleNames = {
 #define QARVEX_RULE_NAME(name) printed(#name),
     QARVEX_GRAMMAR_RULES(QARVEX_RULE_NAME) QARVEX_NEO4J_RULES(QARVEX_RULE_NAME)
+    QARVEX_NEO4J_CLAUSE_RULES(QARVEX_RULE_NAME)
 #undef QARVEX_RULE_NAME
 };
 

@@ -85,6 +85,9 @@ constexpr std::array<CodeInfo, diagnostic_code_count> code_table{{
     {PatternPredicateNewVariable, "E504", "PatternPredicateNewVariable", E, FixKind::None,
      "Pattern predicate introduces the new variable '{}'; a pattern used as a predicate may only "
      "use variables bound before it (EXISTS { ... } may bind new ones)"},
+    {UnprojectedOrderByAggregate, "E505", "UnprojectedOrderByAggregate", E, FixKind::None,
+     "Aggregate {}() in ORDER BY is not an item of the aggregating {} before it; project it as "
+     "an item of its own and order by that item"},
 }};
 
 // The table is indexed by the enumeration's value; this keeps the two in step.

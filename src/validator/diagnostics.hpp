@@ -46,9 +46,11 @@ enum class DiagnosticCode : std::uint8_t {
   VariableNotProjected,         // E503: ORDER BY of an aggregating or DISTINCT projection uses
                                 //       a variable the projection dropped
   PatternPredicateNewVariable,  // E504: a pattern predicate names a variable not bound before
+  UnprojectedOrderByAggregate,  // E505: ORDER BY of an aggregating projection uses an aggregate
+                                //       that is not one of its items
 };
 
-inline constexpr std::size_t diagnostic_code_count = 28;
+inline constexpr std::size_t diagnostic_code_count = 29;
 
 enum class Severity : std::uint8_t { Error, Warning };
 

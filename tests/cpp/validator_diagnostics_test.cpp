@@ -46,6 +46,7 @@ constexpr CodeRow code_rows[] = {
     {NonPathArgument, "E622", "NonPathArgument", Severity::Error},
     {VariableNotProjected, "E503", "VariableNotProjected", Severity::Error},
     {PatternPredicateNewVariable, "E504", "PatternPredicateNewVariable", Severity::Error},
+    {UnprojectedOrderByAggregate, "E505", "UnprojectedOrderByAggregate", Severity::Error},
 };
 
 TEST(DiagnosticCodes, TextsNamesAndSeveritiesInDeclaredOrder) {

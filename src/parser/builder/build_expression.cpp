@@ -285,6 +285,12 @@ Expression Steps::postfix_expr(ParseNode node) {
       case Rule::label_predicate:
         value = label_predicate(*op, std::move(object));
         break;
+      case Rule::type_predicate:
+        value = type_predicate(*op, std::move(object));
+        break;
+      case Rule::normalized_predicate:
+        value = normalized_predicate(*op, std::move(object));
+        break;
       default:
         value = std::move(*object);
         break;
@@ -297,6 +303,24 @@ Expression Steps::label_predicate(ParseNode node, Box<Expression> subject) {
   expr::HasLabels test{std::move(subject), child_texts(node), false};
   test.any = contains(keyword_text_without_comments(node), "|");
   return test;
+}
+
+Expression Steps::type_predicate(ParseNode node, Box<Expression> subject) {
+  std::optional<ParseNode> type = node.first_child();
+  bool negated = contains(trim(keyword_gaps(node).front()), "NOT");
+  return expr::IsTyped{std::move(subject), type ? text_of(*type) : std::string(), negated};
+}
+
+Expression Steps::normalized_predicate(ParseNode node, Box<Expression> subject) {
+  std::string words = keyword_text_without_comments(node);
+  std::string_view form = "NFC";
+  for (std::string_view candidate : {"NFKC", "NFKD", "NFD"}) {
+    if (contains(words, candidate)) {
+      form = candidate;
+      break;
+    }
+  }
+  return expr::IsNormalized{std::move(subject), std::string(form), contains(words, "NOT")};
 }
 
 Expression Steps::atom(ParseNode node) {
@@ -336,6 +360,8 @@ Expression Steps::atom_child(ParseNode node) {
       return subquery(node, true);
     case Rule::pattern_predicate:
       return pattern_predicate(node);
+    case Rule::map_projection:
+      return map_projection(node);
     case Rule::literal:
       return literal(node);
     case Rule::parameter:
@@ -540,11 +566,15 @@ RegularQuery Steps::implicit_match(ParseNode node) {
 
 Expression Steps::pattern_comprehension(ParseNode node) {
   std::optional<ParseNode> first = node.first_child();
+  expr::PatternComprehension result;
+  if (first && first->rule() == Rule::variable) {
+    result.path_variable = text_of(*first);
+    first = node.child(1);
+  }
   if (!first) {
     fail("Pattern comprehension missing pattern");
     return {};
   }
-  expr::PatternComprehension result;
   result.pattern = Box<PatternElement>(pattern_element(*first));
   std::vector<ParseNode> expressions;
   for (ParseNode child : node.children()) {

@@ -65,6 +65,9 @@ class Steps {
   MatchClause match_clause(ParseNode node);
   UnwindClause unwind_clause(ParseNode node);
   ProcedureCall procedure_call(ParseNode node);
+  CallSubquery call_subquery(ParseNode node);
+  InTransactions in_transactions(ParseNode node);
+  LoadCsvClause load_csv_clause(ParseNode node);
   UpdatingClause updating_clause(ParseNode node);
   ForeachClause foreach_clause(ParseNode node);
   MergeClause merge_clause(ParseNode node);
@@ -79,6 +82,7 @@ class Steps {
   NodePattern node_pattern(ParseNode node);
   RelationshipPattern relationship_pattern(ParseNode node);
   Properties properties(ParseNode node);
+  Expression map_projection(ParseNode node);
 
   // Expressions.
   template <typename Operator>
@@ -104,6 +108,8 @@ class Steps {
   // a pattern with a WHERE in braces the one-MATCH query it abbreviates.
   Expression pattern_predicate(ParseNode node);
   Expression label_predicate(ParseNode node, Box<Expression> subject);
+  Expression type_predicate(ParseNode node, Box<Expression> subject);
+  Expression normalized_predicate(ParseNode node, Box<Expression> subject);
   RegularQuery implicit_match(ParseNode node);
   struct Filter {
     std::string variable;
