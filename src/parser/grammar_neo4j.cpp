@@ -1,6 +1,7 @@
 // The Neo4j grammar: the Cypher that Neo4j 5 runs. Every rule takes its shared definition
 // unless redefined here, and the rules only this grammar has follow the core ones in the table.
 
+#include "base/unicode_ident.hpp"
 #include "parser/grammar.hpp"
 #include "parser/grammar_table.hpp"
 
@@ -16,6 +17,52 @@ using R = grammar::RulesOf<Neo4j>::Ref<rule>;
 
 namespace grammar {
 
+// One character of a name as Neo4j reads it: ASCII is looked at here, anything else in the
+// generated Unicode table.
+template <IdentPlace place>
+struct IdentChar {
+  static bool match(State& s) {
+    if (s.at_end()) return false;
+    char c = s.text()[s.pos()];
+    if (static_cast<unsigned char>(c) < 0x80) {
+      if (!(place == IdentPlace::Start ? is_letter(c) || c == '_' : is_word_char(c))) return false;
+      s.advance(1);
+      return true;
+    }
+    std::size_t length = identifier_char_length(s.rest(), place);
+    s.advance(length);
+    return length != 0;
+  }
+  // ASCII word characters and the lead bytes of two- and three-byte sequences.
+  static constexpr std::optional<ByteSet> first_bytes() {
+    ByteSet set{};
+    for (int byte = 0; byte < 0x80; ++byte) {
+      char c = static_cast<char>(byte);
+      set[byte] = place == IdentPlace::Start ? is_letter(c) || c == '_' : is_word_char(c);
+    }
+    for (int byte = 0xC2; byte <= 0xEF; ++byte) set[byte] = true;
+    return set;
+  }
+};
+using Neo4jWord = Seq<IdentChar<IdentPlace::Start>, Star<IdentChar<IdentPlace::Part>>>;
+
+// `...`: inside, a doubled backtick stands for one.
+struct BacktickName {
+  static bool match(State& s) {
+    std::string_view rest = s.rest();
+    if (rest.empty() || rest[0] != '`') return false;
+    std::size_t close = rest.find('`', 1);
+    while (close != std::string_view::npos && close + 1 < rest.size() && rest[close + 1] == '`') {
+      close = rest.find('`', close + 2);
+    }
+    s.charge((close == std::string_view::npos ? rest.size() : close) / kBytesPerCharge);
+    if (close == std::string_view::npos) return false;
+    s.advance(close + 1);
+    return true;
+  }
+  static constexpr std::optional<ByteSet> first_bytes() { return bytes_of({'`'}); }
+};
+
 #define QARVEX_NEO4J_RULE(name, rule_kind, ...)            \
   template <>                                              \
   struct RuleOf<Neo4j, Rule::name> {                       \
@@ -25,8 +72,7 @@ namespace grammar {
   };
 
 // ---- Names: a keyword is a name wherever a name stands ----
-QARVEX_NEO4J_RULE(identifier, atomic,
-                  Choice<Seq<NameStart, Star<WordChar>>, R<Rule::backtick_identifier>>)
+QARVEX_NEO4J_RULE(identifier, atomic, Choice<Neo4jWord, R<Rule::backtick_identifier>>)
 // So the subject of «CASE x WHEN» is never the word WHEN itself.
 QARVEX_NEO4J_RULE(case_expression, normal, CaseOf<R, Seq<Not<Word<"WHEN">>, R<Rule::expression>>>)
 
@@ -78,8 +124,17 @@ QARVEX_NEO4J_RULE(add_sub_expr, normal,
 QARVEX_NEO4J_RULE(float_literal, atomic, FloatOf<Seq<Lit<".">, Plus<Digit>, Opt<Exponent>>>)
 
 
-// ==== Clauses and expressions: CALL's scope and transactions, procedure calls, LOAD CSV, USE,
-// map projections, path variables in pattern comprehensions, type and normal form predicates ====
+// ==== Clauses and expressions: names in any script, CALL's scope and transactions, procedure
+// calls, LOAD CSV, USE, map projections, path variables in pattern comprehensions, type and
+// normal form predicates ====
+
+// Names in any script, and backticked names with doubled backticks.
+QARVEX_NEO4J_RULE(backtick_identifier, atomic, BacktickName)
+QARVEX_NEO4J_RULE(label_name, atomic, Choice<Neo4jWord, R<Rule::backtick_identifier>>)
+QARVEX_NEO4J_RULE(rel_type_name, atomic, Choice<Neo4jWord, R<Rule::backtick_identifier>>)
+QARVEX_NEO4J_RULE(property_key_name, atomic, Choice<Neo4jWord, R<Rule::backtick_identifier>>)
+QARVEX_NEO4J_RULE(function_name, atomic, Seq<Opt<R<Rule::namespace_>>, Neo4jWord>)
+QARVEX_NEO4J_RULE(parameter, atomic, Seq<Lit<"$">, Choice<Neo4jWord, Plus<Digit>>>)
 
 // «[OPTIONAL] CALL [(x, y) | (*) | ()] { ... } [IN ... TRANSACTIONS ...]».
 QARVEX_NEO4J_RULE(call_scope, normal,

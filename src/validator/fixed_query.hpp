@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "parser/dialect.hpp"
 #include "parser/name_sites.hpp"
 #include "validator/diagnostics.hpp"
 
@@ -28,11 +29,15 @@ std::optional<std::vector<Correction>> corrections_of(
 // as a name of a correction's kind, so never inside a string literal, a comment, a longer name
 // or a variable of the same spelling. The corrections apply in their order, each to what the
 // ones before left: a name that one turns into the original of a later one is corrected again.
+// In the Neo4j dialect a backticked site holds the name it quotes, and a name with a backtick
+// is written quoted, its backticks doubled.
 std::string apply_corrections(std::string_view text, const std::vector<NameSite>& sites,
-                              const std::vector<Correction>& corrections);
+                              const std::vector<Correction>& corrections,
+                              Dialect dialect = Dialect::core);
 
 // The query with all corrections applied; absent when corrections_of gives none.
 std::optional<std::string> fixed_query(const std::vector<ValidationDiagnostic>& diagnostics,
-                                       std::string_view query, const std::vector<NameSite>& sites);
+                                       std::string_view query, const std::vector<NameSite>& sites,
+                                       Dialect dialect = Dialect::core);
 
 }  // namespace qarvex

@@ -22,7 +22,7 @@ ValidationResult validate_query(const Schema& schema, const SchemaNames& names,
     walk_query(context, *regular);
   }
   ValidationResult result = semantic_result(std::move(context.sink));
-  result.fixed_query = fixed_query(result.diagnostics, text, query.name_sites);
+  result.fixed_query = fixed_query(result.diagnostics, text, query.name_sites, dialect);
   return result;
 }
 

@@ -2,6 +2,7 @@
 #include <utility>
 
 #include "parser/builder/build.hpp"
+#include "parser/name_sites.hpp"
 #include "parser/builder/node_text.hpp"
 #include "parser/builder/steps.hpp"
 
@@ -9,6 +10,16 @@ namespace qarvex {
 namespace build {
 
 std::vector<std::string> child_texts(ParseNode node) {
+  std::vector<std::string> texts;
+  for (ParseNode child : node.children()) texts.push_back(text_of(child));
+  return texts;
+}
+
+std::string Steps::text_of(ParseNode node) const {
+  return unquote_names_ ? unquoted_name(node.text()) : build::text_of(node);
+}
+
+std::vector<std::string> Steps::child_texts(ParseNode node) const {
   std::vector<std::string> texts;
   for (ParseNode child : node.children()) texts.push_back(text_of(child));
   return texts;
@@ -511,8 +522,8 @@ void Steps::property_expression(ParseNode node, std::string& variable,
 
 }  // namespace build
 
-StatementResult build_query(ParseNode cypher) {
-  build::Steps steps;
+StatementResult build_query(ParseNode cypher, Dialect dialect) {
+  build::Steps steps(dialect == Dialect::neo4j);
   Query query = steps.cypher(cypher);
   if (steps.failure()) return ModuleError{ModuleErrorKind::Parse, *steps.failure()};
   return query;

@@ -15,6 +15,9 @@ namespace qarvex::build {
 
 class Steps {
  public:
+  // With `unquote_names` (Neo4j), a backticked name is built as the name it quotes.
+  explicit Steps(bool unquote_names = false) : unquote_names_(unquote_names) {}
+
   const std::optional<std::string>& failure() const { return failure_; }
 
   // Statements and query structure (build_query.cpp).
@@ -118,7 +121,13 @@ class Steps {
   };
   Filter filter_expression(ParseNode node);
 
+  // The text of a name node (a variable, label, type, key or field), unquoted if so chosen;
+  // they hide the free functions of the same names inside the steps.
+  std::string text_of(ParseNode node) const;
+  std::vector<std::string> child_texts(ParseNode node) const;
+
   std::optional<std::string> failure_;
+  bool unquote_names_ = false;
 };
 
 // The node's text as an owned name.
