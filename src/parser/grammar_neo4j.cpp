@@ -190,9 +190,21 @@ QARVEX_NEO4J_RULE(map_projection_item, normal,
 QARVEX_NEO4J_RULE(map_projection, normal,
                   Seq<R<Rule::variable>, Lit<"{">, Opt<ListOf<R<Rule::map_projection_item>>>,
                       Lit<"}">>)
+// As Neo4j reads them, «[x IN list]» is a comprehension rather than a list of one test, so the
+// list literal is tried after the comprehensions (which also keeps nested comprehensions from
+// being parsed once per reading); a variable may open a map projection.
+QARVEX_NEO4J_RULE(literal, normal,
+                  Choice<R<Rule::float_literal>, R<Rule::integer_literal>, R<Rule::string_literal>,
+                         R<Rule::boolean_literal>, R<Rule::null_literal>, R<Rule::map_literal>>)
 QARVEX_NEO4J_RULE(atom, normal,
-                  AtomWith<R, Choice<R<Rule::map_projection>, R<Rule::variable>>,
-                           R<Rule::pattern_predicate>>)
+                  Choice<R<Rule::reduce_expression>, R<Rule::shortest_path_call>,
+                         R<Rule::literal>, R<Rule::parameter>, R<Rule::case_expression>,
+                         R<Rule::pattern_comprehension>, R<Rule::list_comprehension>,
+                         R<Rule::list_literal>, R<Rule::quantifier_expression>,
+                         R<Rule::exists_subquery>, R<Rule::count_subquery>,
+                         R<Rule::collect_subquery>, R<Rule::count_star>,
+                         R<Rule::function_invocation>, R<Rule::map_projection>, R<Rule::variable>,
+                         R<Rule::pattern_predicate>, R<Rule::parenthesized_expr>>)
 
 // «[p = (a)-->(b) WHERE ... | p]».
 QARVEX_NEO4J_RULE(pattern_comprehension, normal,

@@ -193,18 +193,16 @@ QARVEX_SHARED_RULE(list_slice_op, normal,
                        Lit<"]">>)
 
 // ---- Atoms ----
-// A grammar may widen the atom that begins with a variable (`VariableAtom`), and add atoms
-// that begin with a parenthesis, tried before a parenthesised expression.
-template <template <Rule> class R, typename VariableAtom, typename... BeforeParentheses>
-using AtomWith =
+// A grammar may add atoms that begin with a parenthesis, tried before a parenthesised
+// expression.
+template <template <Rule> class R, typename... BeforeParentheses>
+using AtomOf =
     Choice<R<Rule::reduce_expression>, R<Rule::shortest_path_call>, R<Rule::literal>,
            R<Rule::parameter>, R<Rule::case_expression>, R<Rule::pattern_comprehension>,
            R<Rule::list_comprehension>, R<Rule::quantifier_expression>, R<Rule::exists_subquery>,
            R<Rule::count_subquery>, R<Rule::collect_subquery>, R<Rule::count_star>,
-           R<Rule::function_invocation>, VariableAtom, BeforeParentheses...,
+           R<Rule::function_invocation>, R<Rule::variable>, BeforeParentheses...,
            R<Rule::parenthesized_expr>>;
-template <template <Rule> class R, typename... BeforeParentheses>
-using AtomOf = AtomWith<R, R<Rule::variable>, BeforeParentheses...>;
 QARVEX_SHARED_RULE(atom, normal, AtomOf<R>)
 QARVEX_SHARED_RULE(parenthesized_expr, normal, Seq<Lit<"(">, R<Rule::expression>, Lit<")">>)
 QARVEX_SHARED_RULE(count_star, normal, Seq<ILit<"COUNT">, Lit<"(">, Lit<"*">, Lit<")">>)

@@ -364,6 +364,8 @@ Expression Steps::atom_child(ParseNode node) {
       return map_projection(node);
     case Rule::literal:
       return literal(node);
+    case Rule::list_literal:
+      return literal_value(node);
     case Rule::parameter:
       return expr::Parameter{parameter_name(node.text())};
     case Rule::variable:
@@ -380,6 +382,11 @@ Expression Steps::literal(ParseNode node) {
     fail("Empty literal");
     return {};
   }
+  return literal_value(*child);
+}
+
+Expression Steps::literal_value(ParseNode value) {
+  std::optional<ParseNode> child = value;
   std::string_view text = child->text();
   switch (child->rule()) {
     case Rule::integer_literal:

@@ -98,6 +98,7 @@ class Steps {
   Expression atom(ParseNode node);
   Expression atom_child(ParseNode node);
   Expression literal(ParseNode node);
+  Expression literal_value(ParseNode value);  // a literal's one child, e.g. a list_literal
   Expression function_invocation(ParseNode node);
   Expression reduce_expression(ParseNode node);
   Expression shortest_path(ParseNode node);
