@@ -386,9 +386,8 @@ Expression Steps::literal(ParseNode node) {
 }
 
 Expression Steps::literal_value(ParseNode value) {
-  std::optional<ParseNode> child = value;
-  std::string_view text = child->text();
-  switch (child->rule()) {
+  std::string_view text = value.text();
+  switch (value.rule()) {
     case Rule::integer_literal:
       return expr::Integer{integer_literal_value(text)};
     case Rule::float_literal:
@@ -396,20 +395,20 @@ Expression Steps::literal_value(ParseNode value) {
     case Rule::string_literal:
       return expr::String{std::string(text.size() >= 2 ? text.substr(1, text.size() - 2) : "")};
     case Rule::boolean_literal:
-      return expr::Boolean{upper_text(*child) == "TRUE"};
+      return expr::Boolean{upper_text(value) == "TRUE"};
     case Rule::null_literal:
       return expr::Null{};
     case Rule::list_literal: {
       expr::List list;
-      for (ParseNode item : child->children()) {
+      for (ParseNode item : value.children()) {
         if (item.rule() == Rule::expression) list.items.push_back(boxed(expression(item)));
       }
       return list;
     }
     case Rule::map_literal:
-      return expr::Map{map_literal(*child)};
+      return expr::Map{map_literal(value)};
     default:
-      fail("Unknown literal: " + std::string(child->rule_name()));
+      fail("Unknown literal: " + std::string(value.rule_name()));
       return {};
   }
 }
