@@ -38,8 +38,8 @@ void require_sorted_unique(const std::vector<std::string>& names) {
   for (std::size_t i = 1; i < names.size(); ++i) require(names[i - 1] < names[i]);
 }
 
-void check_syntax_tree(qarvex::ParseNode root) {
-  qarvex::StatementResult built = qarvex::build_query(root);
+void check_syntax_tree(qarvex::ParseNode root, qarvex::Dialect dialect) {
+  qarvex::StatementResult built = qarvex::build_query(root, dialect);
   // The builder's guards are for trees the grammar does not produce: on a parsed text none
   // may fire.
   if (const auto* error = std::get_if<qarvex::ModuleError>(&built)) {
@@ -63,7 +63,7 @@ void check_parse(std::string_view text, qarvex::Dialect dialect) {
     require(root->start() == 0 && root->end() == text.size());
     require(root->child_count() == 2);
     check_node(*root, text.size());
-    check_syntax_tree(*root);
+    check_syntax_tree(*root, dialect);
     return;
   }
   const auto& failure = std::get<qarvex::ParseFailure>(outcome);

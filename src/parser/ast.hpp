@@ -194,7 +194,7 @@ struct ExistsBody {
     QARVEX_AST_FIELDS(Name, variable, list, predicate) \
   };
 
-// The 52 kinds of expression; `Expression` holds one of them.
+// The 55 kinds of expression; `Expression` holds one of them.
 namespace expr {
 
 struct Integer {
@@ -318,7 +318,8 @@ struct PatternComprehension {
   Box<PatternElement> pattern;
   Box<Expression> where_clause;
   Box<Expression> projection;
-  QARVEX_AST_FIELDS(PatternComprehension, pattern, where_clause, projection)
+  std::optional<std::string> path_variable;  // Neo4j: «[p = (a)-->() | p]»
+  QARVEX_AST_FIELDS(PatternComprehension, pattern, where_clause, projection, path_variable)
 };
 struct Exists {
   ExistsBody body;
@@ -347,6 +348,29 @@ struct HasLabels {
   bool any = false;
   QARVEX_AST_FIELDS(HasLabels, subject, labels, any)
 };
+// A map projection (Neo4j): «n {.name, .*, k: expr, var}». The `.key` items read properties of
+// the base variable; `k: expr` and `var` (the entry var: var) make new entries.
+struct MapProjection {
+  std::string variable;
+  std::vector<std::string> keys;  // the `.key` items, in source order
+  PropertyMap entries;
+  bool all_properties = false;  // `.*`
+  QARVEX_AST_FIELDS(MapProjection, variable, keys, entries, all_properties)
+};
+// A type predicate (Neo4j): «x IS [NOT] :: INTEGER NOT NULL», «x :: LIST<STRING>».
+struct IsTyped {
+  Box<Expression> operand;
+  std::string type;  // as written, white space included
+  bool negated = false;
+  QARVEX_AST_FIELDS(IsTyped, operand, type, negated)
+};
+// A normal form test (Neo4j): «s IS [NOT] [NFC|NFD|NFKC|NFKD] NORMALIZED».
+struct IsNormalized {
+  Box<Expression> operand;
+  std::string form;  // upper case; NFC when none is written
+  bool negated = false;
+  QARVEX_AST_FIELDS(IsNormalized, operand, form, negated)
+};
 
 }  // namespace expr
 
@@ -361,8 +385,9 @@ struct Expression {
       expr::Negate, expr::FunctionCall, expr::CountStar, expr::Case, expr::ListComprehension,
       expr::QuantifierAll, expr::QuantifierAny, expr::QuantifierNone, expr::QuantifierSingle,
       expr::Reduce, expr::ShortestPath, expr::PatternComprehension, expr::Exists,
-      expr::CountSubquery, expr::CollectSubquery, expr::PatternPredicate, expr::HasLabels>;
-  static_assert(std::variant_size_v<Node> == 52);
+      expr::CountSubquery, expr::CollectSubquery, expr::PatternPredicate, expr::HasLabels,
+      expr::MapProjection, expr::IsTyped, expr::IsNormalized>;
+  static_assert(std::variant_size_v<Node> == 55);
 
   Node node;
   QARVEX_AST_FIELDS(Expression, node)
@@ -450,17 +475,45 @@ struct ProcedureCall {
   std::string name;  // as written, dotted namespace included
   std::vector<Expression> arguments;
   std::vector<YieldItem> yield_items;
-  QARVEX_AST_FIELDS(ProcedureCall, name, arguments, yield_items)
+  // Neo4j: «OPTIONAL CALL», «YIELD *», «YIELD a WHERE ...».
+  std::optional<Expression> where_clause;
+  bool optional = false;
+  bool yield_all = false;
+  QARVEX_AST_FIELDS(ProcedureCall, name, arguments, yield_items, where_clause, optional, yield_all)
 };
 
-// «CALL { ... }».
+// Neo4j's «IN [n CONCURRENT] TRANSACTIONS [OF m ROWS] [ON ERROR ...] [REPORT STATUS AS s]».
+struct InTransactions {
+  std::optional<Expression> concurrency;
+  std::optional<Expression> batch_size;
+  std::optional<std::string> status_variable;
+  QARVEX_AST_FIELDS(InTransactions, concurrency, batch_size, status_variable)
+};
+
+// «CALL { ... }»; in Neo4j also «[OPTIONAL] CALL (x, y) { ... } [IN TRANSACTIONS ...]».
 struct CallSubquery {
   Box<RegularQuery> query;
-  QARVEX_AST_FIELDS(CallSubquery, query)
+  // Neo4j's variable scope clause: absent for «CALL {», «(*)» imports every variable, «(x, y)»
+  // exactly the listed ones.
+  bool scoped = false;
+  bool import_all = false;
+  std::vector<std::string> imports;
+  bool optional = false;
+  std::optional<InTransactions> transactions;
+  QARVEX_AST_FIELDS(CallSubquery, query, scoped, import_all, imports, optional, transactions)
+};
+
+// Neo4j: «LOAD CSV [WITH HEADERS] FROM source AS row [FIELDTERMINATOR ',']».
+struct LoadCsvClause {
+  Expression source;
+  std::string variable;
+  std::optional<std::string> field_terminator;  // the string literal as written
+  bool with_headers = false;
+  QARVEX_AST_FIELDS(LoadCsvClause, source, variable, field_terminator, with_headers)
 };
 
 struct ReadingClause {
-  std::variant<MatchClause, UnwindClause, ProcedureCall, CallSubquery> node;
+  std::variant<MatchClause, UnwindClause, ProcedureCall, CallSubquery, LoadCsvClause> node;
   QARVEX_AST_FIELDS(ReadingClause, node)
 };
 

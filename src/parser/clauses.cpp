@@ -75,7 +75,11 @@ ClauseFact clause_fact(const ReadingClause& clause) {
           },
           [](const UnwindClause&) { return ClauseFact{ClauseKind::Unwind}; },
           [](const ProcedureCall& call) { return ClauseFact{ClauseKind::CallProcedure, &call}; },
-          [](const CallSubquery&) { return ClauseFact{ClauseKind::CallSubquery}; },
+          [](const CallSubquery& call) {
+            return ClauseFact{call.transactions ? ClauseKind::CallInTransactions
+                                                : ClauseKind::CallSubquery};
+          },
+          [](const LoadCsvClause&) { return ClauseFact{ClauseKind::LoadCsv}; },
       },
       clause.node);
 }

@@ -12,19 +12,21 @@ namespace qarvex {
 // X(kind, name, updates, refused_when_read_only). A name of several words is written with
 // single spaces, however the query spaced them or put comments between them. LOAD CSV is
 // refused although it changes nothing: it reads files and URLs.
-#define QARVEX_CLAUSES(X)                          \
-  X(Match, "MATCH", false, false)                  \
-  X(OptionalMatch, "OPTIONAL MATCH", false, false) \
-  X(Unwind, "UNWIND", false, false)                \
-  X(CallProcedure, "CALL", false, false)           \
-  X(CallSubquery, "CALL", false, false)            \
-  X(Create, "CREATE", true, true)                  \
-  X(Merge, "MERGE", true, true)                    \
-  X(Set, "SET", true, true)                        \
-  X(Remove, "REMOVE", true, true)                  \
-  X(Delete, "DELETE", true, true)                  \
-  X(DetachDelete, "DETACH DELETE", true, true)     \
-  X(NodetachDelete, "NODETACH DELETE", true, true) \
+#define QARVEX_CLAUSES(X)                                           \
+  X(Match, "MATCH", false, false)                                   \
+  X(OptionalMatch, "OPTIONAL MATCH", false, false)                  \
+  X(Unwind, "UNWIND", false, false)                                 \
+  X(CallProcedure, "CALL", false, false)                            \
+  X(CallSubquery, "CALL", false, false)                             \
+  X(CallInTransactions, "CALL { ... } IN TRANSACTIONS", true, true) \
+  X(LoadCsv, "LOAD CSV", false, true)                               \
+  X(Create, "CREATE", true, true)                                   \
+  X(Merge, "MERGE", true, true)                                     \
+  X(Set, "SET", true, true)                                         \
+  X(Remove, "REMOVE", true, true)                                   \
+  X(Delete, "DELETE", true, true)                                   \
+  X(DetachDelete, "DETACH DELETE", true, true)                      \
+  X(NodetachDelete, "NODETACH DELETE", true, true)                  \
   X(Foreach, "FOREACH", true, true)
 
 enum class ClauseKind {

@@ -38,7 +38,8 @@ using PlainExpressionKinds = KindList<
     expr::LessThanOrEqual, expr::GreaterThan, expr::GreaterThanOrEqual, expr::RegexMatch,
     expr::IsNull, expr::IsNotNull, expr::In, expr::StartsWith, expr::EndsWith, expr::Contains,
     expr::Add, expr::Subtract, expr::Multiply, expr::Divide, expr::Modulo, expr::Power,
-    expr::Negate, expr::FunctionCall, expr::CountStar, expr::Case>;
+    expr::Negate, expr::FunctionCall, expr::CountStar, expr::Case, expr::MapProjection,
+    expr::IsTyped, expr::IsNormalized>;
 using BindingExpressionKinds =
     KindList<expr::ListComprehension, expr::QuantifierAll, expr::QuantifierAny,
              expr::QuantifierNone, expr::QuantifierSingle, expr::Reduce>;
@@ -81,7 +82,8 @@ void reach_children(const T& field, auto& visit) {
     std::apply([&](const auto&... inner) { (reach_children(inner, visit), ...); }, field.fields());
   } else {
     // Anything else in a plain kind is a name, a flag or a literal value, never a child.
-    static_assert(std::is_same_v<T, std::string> || std::is_same_v<T, bool> ||
+    static_assert(std::is_same_v<T, std::string> || std::is_same_v<T, std::vector<std::string>> ||
+                      std::is_same_v<T, bool> ||
                       std::is_same_v<T, std::int64_t> || std::is_same_v<T, double>,
                   "a plain expression kind holds only expressions, names, flags and values");
   }
@@ -94,7 +96,7 @@ static_assert(expression_kinds_detail::EveryKindInOneGroup<Expression::Node>::va
 
 // Calls `visit(const Expression&)` for each child of a plain kind, in field order (which is
 // the order of the text): operands left to right, list items, map values, a CASE's subject,
-// its WHEN/THEN pairs and its ELSE. Empty optional children are passed over.
+// its WHEN/THEN pairs and its ELSE, a map projection's entry values. Empty optional children are passed over.
 template <PlainExpression Kind, typename Visit>
 void for_each_child_expression(const Kind& node, Visit&& visit) {
   std::apply(

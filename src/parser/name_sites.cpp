@@ -1,6 +1,7 @@
 #include "parser/name_sites.hpp"
 
 #include <optional>
+#include <string>
 
 namespace qarvex {
 namespace {
@@ -26,6 +27,20 @@ std::vector<NameSite> name_sites(const ParseTree& tree) {
     }
   }
   return sites;
+}
+
+std::string unquoted_name(std::string_view text) {
+  if (text.size() < 2 || text.front() != '`' || text.back() != '`') return std::string(text);
+  std::string name;
+  for (std::size_t at = 1; at + 1 < text.size(); ++at) {
+    if (text[at] == '`') {
+      // Inside one quoted name every backtick is half of a doubled one.
+      if (text[at + 1] != '`' || at + 2 == text.size()) return std::string(text);
+      ++at;
+    }
+    name.push_back(text[at]);
+  }
+  return name;
 }
 
 }  // namespace qarvex

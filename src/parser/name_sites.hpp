@@ -4,6 +4,8 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "parser/parse_tree.hpp"
@@ -21,5 +23,9 @@ struct NameSite {
 // In source order: labels of node patterns and of SET and REMOVE items, types of relationship
 // patterns, keys of property lookups and of map literals.
 std::vector<NameSite> name_sites(const ParseTree& tree);
+
+// The name a text writes in the Neo4j dialect: one backticked name is its inside with each
+// doubled backtick made single («`a``b`» is a`b); any other text is the name as it stands.
+std::string unquoted_name(std::string_view text);
 
 }  // namespace qarvex

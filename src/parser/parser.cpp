@@ -14,7 +14,7 @@ StatementResult parse_statement(std::string_view text, Dialect dialect) {
   }
   std::optional<ParseNode> root = std::get<ParseTree>(outcome).first_root();
   if (!root) return ModuleError{ModuleErrorKind::Parse, "No parse result"};
-  return build_query(*root);
+  return build_query(*root, dialect);
 }
 
 ValidationParse parse_for_validation(std::string_view text, Dialect dialect) {
@@ -25,7 +25,7 @@ ValidationParse parse_for_validation(std::string_view text, Dialect dialect) {
   const ParseTree& tree = std::get<ParseTree>(outcome);
   std::optional<ParseNode> root = tree.first_root();
   if (!root) return ParseErrorInfo{"No parse result", std::nullopt};
-  StatementResult built = build_query(*root);
+  StatementResult built = build_query(*root, dialect);
   if (auto* error = std::get_if<ModuleError>(&built)) {
     return ParseErrorInfo{error->text(), std::nullopt};
   }

@@ -63,6 +63,10 @@ class NameWalk {
       if (match->where_clause) expression(*match->where_clause);
     } else if (const auto* subquery = std::get_if<CallSubquery>(&clause.node)) {
       regular_query(*subquery->query);
+    } else if (const auto* call = std::get_if<ProcedureCall>(&clause.node)) {
+      if (call->where_clause) expression(*call->where_clause);
+    } else if (const auto* load = std::get_if<LoadCsvClause>(&clause.node)) {
+      expression(load->source);
     }
   }
 
@@ -119,6 +123,9 @@ class NameWalk {
   template <PlainExpression Kind>
   void expression_node(const Kind& node, std::vector<const Expression*>& pending) {
     if constexpr (std::is_same_v<Kind, expr::PropertyLookup>) properties_.insert(node.key);
+    if constexpr (std::is_same_v<Kind, expr::MapProjection>) {
+      properties_.insert(node.keys.begin(), node.keys.end());
+    }
     for_each_child_expression(node, [&](const Expression& child) { pending.push_back(&child); });
   }
 

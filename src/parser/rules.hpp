@@ -44,12 +44,19 @@ namespace qarvex {
   X(type_or) X(type_and) X(type_not) X(type_atom) X(dynamic_name) X(quantifier)               \
   X(quantified_path) X(path_selector)
 
+// The Neo4j rules of clauses and expressions: CALL's scope and transactions, LOAD CSV, USE, map
+// projections, type and normal form predicates.
+#define QARVEX_NEO4J_CLAUSE_RULES(X)                                                           \
+  X(call_scope) X(in_transactions) X(load_csv_clause) X(use_clause) X(map_projection)          \
+  X(map_projection_item) X(type_predicate) X(cypher_type) X(normalized_predicate)
+
 // `namespace` is a C++ keyword, so that one enumerator carries a trailing underscore; its
 // printed name is "namespace" all the same.
 enum class Rule : std::uint8_t {
 #define QARVEX_RULE_ENUMERATOR(name) name,
   QARVEX_GRAMMAR_RULES(QARVEX_RULE_ENUMERATOR) QARVEX_NEO4J_RULES(QARVEX_RULE_ENUMERATOR)
   QARVEX_NEO4J_PATTERN_RULES(QARVEX_RULE_ENUMERATOR)
+  QARVEX_NEO4J_CLAUSE_RULES(QARVEX_RULE_ENUMERATOR)
 #undef QARVEX_RULE_ENUMERATOR
 };
 
@@ -58,7 +65,8 @@ inline constexpr std::size_t kRuleCount = 0 QARVEX_GRAMMAR_RULES(QARVEX_RULE_COU
 static_assert(kRuleCount == 109);
 // The rules of the Neo4j grammar: the core ones and its own. An engine rule id is one byte.
 inline constexpr std::size_t kNeo4jRuleCount =
-    kRuleCount QARVEX_NEO4J_RULES(QARVEX_RULE_COUNT) QARVEX_NEO4J_PATTERN_RULES(QARVEX_RULE_COUNT);
+    kRuleCount QARVEX_NEO4J_RULES(QARVEX_RULE_COUNT) QARVEX_NEO4J_PATTERN_RULES(QARVEX_RULE_COUNT)
+        QARVEX_NEO4J_CLAUSE_RULES(QARVEX_RULE_COUNT);
 static_assert(kNeo4jRuleCount <= 256);
 #undef QARVEX_RULE_COUNT
 

@@ -89,6 +89,9 @@ constexpr std::array<CodeInfo, diagnostic_code_count> code_table{{
      "Clause {} is not allowed in read-only mode"},
     {ProcedureNotAllowed, "E702", "ProcedureNotAllowed", E, FixKind::None,
      "Procedure {} is not allowed"},
+    {UnprojectedOrderByAggregate, "E505", "UnprojectedOrderByAggregate", E, FixKind::None,
+     "Aggregate {}() in ORDER BY is not an item of the aggregating {} before it; project it as "
+     "an item of its own and order by that item"},
 }};
 
 // The table is indexed by the enumeration's value; this keeps the two in step.

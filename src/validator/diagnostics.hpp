@@ -49,9 +49,11 @@ enum class DiagnosticCode : std::uint8_t {
   // Guardrails, reported only when the validator was given them.
   ClauseNotAllowed,             // E701: read-only mode refuses an updating clause or LOAD CSV
   ProcedureNotAllowed,          // E702: a procedure the allow-list does not hold is called
+  UnprojectedOrderByAggregate,  // E505: ORDER BY of an aggregating projection uses an aggregate
+                                //       that is not one of its items
 };
 
-inline constexpr std::size_t diagnostic_code_count = 30;
+inline constexpr std::size_t diagnostic_code_count = 31;
 
 enum class Severity : std::uint8_t { Error, Warning };
 

@@ -36,17 +36,28 @@ bool is_plain_name(std::string_view name) {
          std::all_of(name.begin(), name.end(), word_char);
 }
 
+// Neo4j quotes a backtick inside a name by doubling it.
+std::string quoted_with_doubled_backticks(std::string_view name) {
+  std::string quoted = "`";
+  for (char c : name) {
+    if (c == '`') quoted += '`';
+    quoted += c;
+  }
+  quoted += '`';
+  return quoted;
+}
+
 // For each kind of name, the corrections of each written name by their position in the
 // order of application.
 class CorrectionIndex {
  public:
-  explicit CorrectionIndex(const std::vector<Correction>& corrections) {
+  CorrectionIndex(const std::vector<Correction>& corrections, Dialect dialect) {
     written_.reserve(corrections.size());
     for (std::size_t i = 0; i < corrections.size(); ++i) {
       const Correction& c = corrections[i];
       by_name_[static_cast<std::size_t>(c.kind)][std::string(bare_name(c.kind, c.original))]
           .push_back(i);
-      written_.push_back(written_name(bare_name(c.kind, c.replacement)));
+      written_.push_back(written_name(bare_name(c.kind, c.replacement), dialect));
     }
   }
 
@@ -75,7 +86,8 @@ class CorrectionIndex {
 
 // A name that could not stand unquoted (a space, a symbol) is written in backticks so that it
 // still reads as a name; reserved words stand unquoted as names.
-std::string written_name(std::string_view name) {
+std::string written_name(std::string_view name, Dialect dialect) {
+  if (dialect == Dialect::neo4j && !is_plain_name(name)) return quoted_with_doubled_backticks(name);
   if (is_plain_name(name) || name.starts_with('`') ||
       name.find('`') != std::string_view::npos) {
     return std::string(name);
@@ -109,14 +121,17 @@ std::optional<std::vector<Correction>> corrections_of(
 }
 
 std::string apply_corrections(std::string_view text, const std::vector<NameSite>& sites,
-                              const std::vector<Correction>& corrections) {
-  CorrectionIndex index(corrections);
+                              const std::vector<Correction>& corrections, Dialect dialect) {
+  CorrectionIndex index(corrections, dialect);
   std::string fixed;
   fixed.reserve(text.size());
   std::size_t copied = 0;
   for (const NameSite& site : sites) {
+    std::string_view written = text.substr(site.begin, site.end - site.begin);
     std::optional<std::string_view> name =
-        index.corrected(fix_kind(site.kind), text.substr(site.begin, site.end - site.begin));
+        dialect == Dialect::neo4j && written.starts_with('`')
+            ? index.corrected(fix_kind(site.kind), unquoted_name(written))
+            : index.corrected(fix_kind(site.kind), written);
     if (!name) continue;
     fixed.append(text.substr(copied, site.begin - copied)).append(*name);
     copied = site.end;
@@ -126,10 +141,11 @@ std::string apply_corrections(std::string_view text, const std::vector<NameSite>
 }
 
 std::optional<std::string> fixed_query(const std::vector<ValidationDiagnostic>& diagnostics,
-                                       std::string_view query, const std::vector<NameSite>& sites) {
+                                       std::string_view query, const std::vector<NameSite>& sites,
+                                       Dialect dialect) {
   std::optional<std::vector<Correction>> corrections = corrections_of(diagnostics);
   if (!corrections) return std::nullopt;
-  return apply_corrections(query, sites, *corrections);
+  return apply_corrections(query, sites, *corrections, dialect);
 }
 
 }  // namespace qarvex

@@ -30,6 +30,11 @@ class VariableScope {
   bool bind_temporary(const std::string& name);
   void unbind(std::string_view name);
   void clear() { entries_.clear(); }
+  // Calls visit(name, names) for every binding, in no particular order.
+  template <typename Visit>
+  void for_each(Visit&& visit) const {
+    for (const auto& [name, names] : entries_) visit(name, names);
+  }
 
  private:
   NameMap<Names> entries_;

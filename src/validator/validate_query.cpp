@@ -32,7 +32,7 @@ DetailedResult run_validation(const Schema& schema, const SchemaNames& names,
   }
   std::vector<DiagnosticDetail> details = context.sink.take_details();
   ValidationResult result = semantic_result(std::move(context.sink));
-  result.fixed_query = fixed_query(result.diagnostics, text, query.name_sites);
+  result.fixed_query = fixed_query(result.diagnostics, text, query.name_sites, dialect);
   return {std::move(result), std::move(details)};
 }
 

@@ -206,6 +206,12 @@ class ExpressionWalk {
 
   void check(const expr::FunctionCall& call) { check_function_call(context_, call); }
 
+  // The base must be bound, and its `.key` items are properties of its labels or types.
+  void check(const expr::MapProjection& projection) {
+    check(expr::Variable{projection.variable});
+    check_property_on_variable(context_, projection.variable, projection.keys);
+  }
+
   void visit(const expr::ListComprehension& node) {
     push_scoped_body(node.list.get(), {&node.variable}, {node.where_clause.get(), node.projection.get()});
   }
@@ -238,6 +244,7 @@ class ExpressionWalk {
 
   void visit(const expr::PatternComprehension& node) {
     save_scope();
+    if (node.path_variable) scope().bind_plain(*node.path_variable);
     bind_element(scope(), *node.pattern);
     check_element(context_, *node.pattern);
     work_.push_back(RestoreScope{});
@@ -381,7 +388,12 @@ void bind_reading_clause(VariableScope& scope, const ReadingClause& clause) {
                  [&](const ProcedureCall& call) {
                    for (const YieldItem& item : call.yield_items) scope.bind_plain(item.variable);
                  },
-                 [&](const CallSubquery&) {},
+                 [&](const CallSubquery& call) {
+                   if (call.transactions && call.transactions->status_variable) {
+                     scope.bind_plain(*call.transactions->status_variable);
+                   }
+                 },
+                 [&](const LoadCsvClause& load) { scope.bind_plain(load.variable); },
              },
              clause.node);
 }
@@ -393,6 +405,52 @@ void bind_updating_clause(VariableScope& scope, const UpdatingClause& clause) {
                  [&](const auto&) {},
              },
              clause.node);
+}
+
+// The RETURN that ends a query's first branch, if it has one.
+const ReturnClause* final_return(const RegularQuery& query) {
+  return std::visit(
+      [](const auto& single) { return single.return_clause ? &*single.return_clause : nullptr; },
+      query.first.node);
+}
+
+// In Neo4j, «CALL (x, y) { ... }» sees exactly the imported variables, «CALL (*)» and «CALL {
+// WITH x ... }» the enclosing scope, and each adds to that scope only what it returns. The
+// core dialect keeps its subquery walk in the enclosing scope.
+void check_call_subquery(ValidationContext& context, const CallSubquery& call) {
+  if (call.transactions) {
+    if (call.transactions->concurrency) walk_expression(context, *call.transactions->concurrency);
+    if (call.transactions->batch_size) walk_expression(context, *call.transactions->batch_size);
+  }
+  if (context.dialect == Dialect::core) {
+    walk_query(context, *call.query);
+    return;
+  }
+  VariableScope imported;
+  if (!call.scoped || call.import_all) {
+    imported = context.scope;
+  } else {
+    for (const std::string& name : call.imports) {
+      if (const VariableScope::Names* names = context.scope.find(name)) {
+        imported.bind_plain(name, *names);
+      } else {
+        context.sink.add_error(DiagnosticCode::UnboundVariable,
+                               format_message(DiagnosticCode::UnboundVariable, {name}));
+      }
+    }
+  }
+  VariableScope outer = std::exchange(context.scope, std::move(imported));
+  walk_query(context, *call.query);
+  VariableScope inner = std::exchange(context.scope, std::move(outer));
+  const ReturnClause* returned = final_return(*call.query);
+  if (returned == nullptr) return;
+  if (returned->items.empty()) {
+    inner.for_each([&](const std::string& name, const VariableScope::Names& names) {
+      context.scope.bind_plain(name, names);
+    });
+  } else {
+    bind_projection(context.scope, inner, returned->items);
+  }
 }
 
 void check_reading_clause(ValidationContext& context, const ReadingClause& clause) {
@@ -412,8 +470,10 @@ void check_reading_clause(ValidationContext& context, const ReadingClause& claus
                    for (const Expression& argument : call.arguments) {
                      check_guardrails_within(context, argument);
                    }
+                   if (call.where_clause) walk_expression(context, *call.where_clause);
                  },
-                 [&](const CallSubquery& subquery) { walk_query(context, *subquery.query); },
+                 [&](const CallSubquery& subquery) { check_call_subquery(context, subquery); },
+                 [&](const LoadCsvClause& load) { walk_expression(context, load.source); },
              },
              clause.node);
 }

@@ -18,7 +18,7 @@ Query returning(Expression expression) {
 }
 
 TEST(QueryInfo, StandaloneCallNamesNothing) {
-  ProcedureCall call{"db.labels", {}, {{"label", std::nullopt}}};
+  ProcedureCall call{"db.labels", {}, {{"label", std::nullopt}}, {}, false, false};
   call.arguments.push_back(expr::PropertyLookup{boxed(expr::Variable{"n"}), "x"});
   QueryNames names = collect_query_info(Query{std::move(call)});
   EXPECT_TRUE(names.labels.empty() && names.rel_types.empty() && names.properties.empty());

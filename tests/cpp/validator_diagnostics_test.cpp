@@ -48,6 +48,7 @@ constexpr CodeRow code_rows[] = {
     {PatternPredicateNewVariable, "E504", "PatternPredicateNewVariable", Severity::Error},
     {ClauseNotAllowed, "E701", "ClauseNotAllowed", Severity::Error},
     {ProcedureNotAllowed, "E702", "ProcedureNotAllowed", Severity::Error},
+    {UnprojectedOrderByAggregate, "E505", "UnprojectedOrderByAggregate", Severity::Error},
 };
 
 TEST(DiagnosticCodes, TextsNamesAndSeveritiesInDeclaredOrder) {

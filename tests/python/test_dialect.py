@@ -93,3 +93,40 @@ def test_query_information_reads_neo4j_patterns():
     assert info.labels_used == ["A", "B", "D"]
     assert info.rel_types_used == ["R", "S", "T"]
     assert "k" in info.properties_used
+
+
+@pytest.mark.parametrize("query, codes, fixed", [
+    ("MATCH (p:Person) CALL (p) { RETURN p.nme AS n } RETURN n", ["E303"],
+     "MATCH (p:Person) CALL (p) { RETURN p.name AS n } RETURN n"),
+    ("MATCH (p:Person), (m:Movie) CALL (p) { RETURN m.title AS t } RETURN t", ["W101", "E501"],
+     None),
+    ("CALL db.labels() YIELD label AS l WHERE l STARTS WITH 'P' RETURN l", [], None),
+    ("LOAD CSV WITH HEADERS FROM $url AS row MERGE (:Person {name: row.name})", [], None),
+    ("MATCH (p:Person) RETURN p {.nme, .born}", ["E303"], "MATCH (p:Person) RETURN p {.name, .born}"),
+    ("MATCH (ö:Persn) RETURN ö.name", ["E201"], "MATCH (ö:Person) RETURN ö.name"),
+    ("MATCH (`a``b`:`Persn`) RETURN `a``b`.name", ["E201"],
+     "MATCH (`a``b`:Person) RETURN `a``b`.name"),
+    ("RETURN 1 IS :: INTEGER NOT NULL AS typed, 'a' IS NOT NFC NORMALIZED AS normal", [], None),
+])
+def test_the_neo4j_clauses_are_checked(movies, query, codes, fixed):
+    result = Qarvex(movies, dialect="neo4j").validate(query)
+    assert [d.code for d in result.diagnostics] == codes
+    assert result.fixed_query == fixed
+    assert Qarvex(movies).validate(query).syntax_errors
+
+
+def test_an_unprojected_order_by_aggregate_is_a_neo4j_error(movies):
+    query = "MATCH (p:Person) RETURN p.name, count(*) AS c ORDER BY max(p.born)"
+    (diagnostic,) = Qarvex(movies, dialect="neo4j").validate(query).diagnostics
+    assert (diagnostic.code, diagnostic.code_name) == ("E505", "UnprojectedOrderByAggregate")
+    assert diagnostic.message == ("Aggregate max() in ORDER BY is not an item of the aggregating "
+                                  "RETURN before it; project it as an item of its own and order "
+                                  "by that item")
+    assert Qarvex(movies).validate(query).is_valid
+
+
+def test_query_information_of_the_neo4j_clauses():
+    info = parse_query(
+        "LOAD CSV FROM 'f' AS row CALL (row) { MATCH (m:`Movie`) RETURN m {.title} AS movie } "
+        "RETURN movie", dialect="neo4j")
+    assert info.is_valid and info.labels_used == ["Movie"] and info.properties_used == ["title"]

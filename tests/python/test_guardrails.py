@@ -52,6 +52,10 @@ HIDDEN_WRITES = [
     (r"WITH 'x\\' AS s CREATE (n) //'", ["CREATE"], ALL),  # the backslash is escaped
     ("MATCH (a) CREATE (b) WITH b MATCH (c) MERGE (c)-[:R]->(b) DELETE a", ["CREATE", "MERGE",
                                                                              "DELETE"], ALL),
+    ("MATCH (n) CALL (n) { SET n.x = 1 } IN TRANSACTIONS OF 10 ROWS",
+     ["CALL { ... } IN TRANSACTIONS", "SET"], NEO4J),
+    ("CALL { MATCH (n) RETURN n } IN TRANSACTIONS RETURN n", ["CALL { ... } IN TRANSACTIONS"],
+     NEO4J),
 ]
 
 # Procedure calls and the names QueryInfo.procedures gives.
@@ -101,6 +105,14 @@ def test_a_hidden_write_is_found_and_refused_at_each_clause(schema, query, claus
     expected = [f"Clause {clause} is not allowed in read-only mode" for clause in clauses]
     assert guarded_codes(schema, query, dialect, read_only=True) == expected
     assert guarded_codes(schema, query, dialect) == []
+
+
+def test_load_csv_reads_but_is_refused_in_read_only_mode(schema):
+    query = "LOAD CSV WITH HEADERS FROM 'file:///people.csv' AS row RETURN row.name"
+    assert not parse_query(query, dialect="neo4j").updates
+    assert guarded_codes(schema, query, "neo4j", read_only=True) == [
+        "Clause LOAD CSV is not allowed in read-only mode"]
+    assert guarded_codes(schema, query, "neo4j") == []
 
 
 @pytest.mark.parametrize("query, names, dialect", cases(PROCEDURES))

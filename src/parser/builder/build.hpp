@@ -8,7 +8,8 @@
 namespace qarvex {
 
 // Builds the query of a `cypher` node. The first failure anywhere ends the build and is the
-// result; no partial tree is returned.
-StatementResult build_query(ParseNode cypher);
+// result; no partial tree is returned. In the Neo4j dialect a backticked name stands for the
+// name it quotes (`a``b` is a`b); the core dialect keeps names exactly as written.
+StatementResult build_query(ParseNode cypher, Dialect dialect = Dialect::core);
 
 }  // namespace qarvex

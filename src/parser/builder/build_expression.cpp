@@ -285,6 +285,12 @@ Expression Steps::postfix_expr(ParseNode node) {
       case Rule::label_predicate:
         value = label_predicate(*op, std::move(object));
         break;
+      case Rule::type_predicate:
+        value = type_predicate(*op, std::move(object));
+        break;
+      case Rule::normalized_predicate:
+        value = normalized_predicate(*op, std::move(object));
+        break;
       default:
         value = std::move(*object);
         break;
@@ -299,6 +305,24 @@ Expression Steps::label_predicate(ParseNode node, Box<Expression> subject) {
   expr::HasLabels test{std::move(subject), {}, !parts.conjunction};
   for (auto& [name, pinned] : parts.names) test.labels.push_back(std::move(name));
   return test;
+}
+
+Expression Steps::type_predicate(ParseNode node, Box<Expression> subject) {
+  std::optional<ParseNode> type = node.first_child();
+  bool negated = contains(trim(keyword_gaps(node).front()), "NOT");
+  return expr::IsTyped{std::move(subject), type ? text_of(*type) : std::string(), negated};
+}
+
+Expression Steps::normalized_predicate(ParseNode node, Box<Expression> subject) {
+  std::string words = keyword_text_without_comments(node);
+  std::string_view form = "NFC";
+  for (std::string_view candidate : {"NFKC", "NFKD", "NFD"}) {
+    if (contains(words, candidate)) {
+      form = candidate;
+      break;
+    }
+  }
+  return expr::IsNormalized{std::move(subject), std::string(form), contains(words, "NOT")};
 }
 
 Expression Steps::atom(ParseNode node) {
@@ -338,8 +362,12 @@ Expression Steps::atom_child(ParseNode node) {
       return subquery(node, true);
     case Rule::pattern_predicate:
       return pattern_predicate(node);
+    case Rule::map_projection:
+      return map_projection(node);
     case Rule::literal:
       return literal(node);
+    case Rule::list_literal:
+      return literal_value(node);
     case Rule::parameter:
       return expr::Parameter{parameter_name(node.text())};
     case Rule::variable:
@@ -356,8 +384,12 @@ Expression Steps::literal(ParseNode node) {
     fail("Empty literal");
     return {};
   }
-  std::string_view text = child->text();
-  switch (child->rule()) {
+  return literal_value(*child);
+}
+
+Expression Steps::literal_value(ParseNode value) {
+  std::string_view text = value.text();
+  switch (value.rule()) {
     case Rule::integer_literal:
       return expr::Integer{integer_literal_value(text)};
     case Rule::float_literal:
@@ -365,20 +397,20 @@ Expression Steps::literal(ParseNode node) {
     case Rule::string_literal:
       return expr::String{std::string(text.size() >= 2 ? text.substr(1, text.size() - 2) : "")};
     case Rule::boolean_literal:
-      return expr::Boolean{upper_text(*child) == "TRUE"};
+      return expr::Boolean{upper_text(value) == "TRUE"};
     case Rule::null_literal:
       return expr::Null{};
     case Rule::list_literal: {
       expr::List list;
-      for (ParseNode item : child->children()) {
+      for (ParseNode item : value.children()) {
         if (item.rule() == Rule::expression) list.items.push_back(boxed(expression(item)));
       }
       return list;
     }
     case Rule::map_literal:
-      return expr::Map{map_literal(*child)};
+      return expr::Map{map_literal(value)};
     default:
-      fail("Unknown literal: " + std::string(child->rule_name()));
+      fail("Unknown literal: " + std::string(value.rule_name()));
       return {};
   }
 }
@@ -540,11 +572,15 @@ RegularQuery Steps::implicit_match(ParseNode node) {
 
 Expression Steps::pattern_comprehension(ParseNode node) {
   std::optional<ParseNode> first = node.first_child();
+  expr::PatternComprehension result;
+  if (first && first->rule() == Rule::variable) {
+    result.path_variable = text_of(*first);
+    first = node.child(1);
+  }
   if (!first) {
     fail("Pattern comprehension missing pattern");
     return {};
   }
-  expr::PatternComprehension result;
   result.pattern = Box<PatternElement>(pattern_element(*first));
   std::vector<ParseNode> expressions;
   for (ParseNode child : node.children()) {

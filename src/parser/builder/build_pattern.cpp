@@ -349,4 +349,29 @@ PropertyMap Steps::map_literal(ParseNode node) {
   return entries.take();
 }
 
+// «n {.a, .*, k: v, var}»: a `.a` item reads a property of n; `var` is the entry «var: var».
+Expression Steps::map_projection(ParseNode node) {
+  expr::MapProjection projection;
+  MapEntries entries;
+  for (ParseNode child : node.children()) {
+    if (child.rule() == Rule::variable) {
+      projection.variable = text_of(child);
+      continue;
+    }
+    if (child.rule() != Rule::map_projection_item) continue;
+    std::optional<ParseNode> first = child.child(0);
+    if (!first) {
+      projection.all_properties = true;
+    } else if (first->rule() == Rule::variable) {
+      entries.put(text_of(*first), boxed(expr::Variable{text_of(*first)}));
+    } else if (std::optional<ParseNode> value = child.child(1)) {
+      entries.put(text_of(*first), boxed(expression(*value)));
+    } else {
+      projection.keys.push_back(text_of(*first));
+    }
+  }
+  projection.entries = entries.take();
+  return projection;
+}
+
 }  // namespace qarvex::build

@@ -2,6 +2,7 @@
 #include <utility>
 
 #include "parser/builder/build.hpp"
+#include "parser/name_sites.hpp"
 #include "parser/builder/node_text.hpp"
 #include "parser/builder/steps.hpp"
 
@@ -9,6 +10,16 @@ namespace qarvex {
 namespace build {
 
 std::vector<std::string> child_texts(ParseNode node) {
+  std::vector<std::string> texts;
+  for (ParseNode child : node.children()) texts.push_back(text_of(child));
+  return texts;
+}
+
+std::string Steps::text_of(ParseNode node) const {
+  return unquote_names_ ? unquoted_name(node.text()) : build::text_of(node);
+}
+
+std::vector<std::string> Steps::child_texts(ParseNode node) const {
   std::vector<std::string> texts;
   for (ParseNode child : node.children()) texts.push_back(text_of(child));
   return texts;
@@ -71,6 +82,8 @@ RegularQuery Steps::regular_query(ParseNode node) {
 
 SingleQuery Steps::single_query(ParseNode node) {
   std::optional<ParseNode> child = node.first_child();
+  // A graph chosen with USE (Neo4j) leaves nothing to check.
+  if (child && child->rule() == Rule::use_clause) child = node.child(1);
   if (!child) {
     fail("Empty single_query");
     return {};
@@ -222,12 +235,70 @@ ReadingClause Steps::reading_clause(ParseNode node) {
     case Rule::in_query_call:
       return ReadingClause{procedure_call(*child)};
     case Rule::call_subquery:
-      return ReadingClause{CallSubquery{Box<RegularQuery>(from_first_child(
-          *child, "Empty CALL subquery", [&](ParseNode c) { return regular_query(c); }))}};
+      return ReadingClause{call_subquery(*child)};
+    case Rule::load_csv_clause:
+      return ReadingClause{load_csv_clause(*child)};
     default:
       fail("Unknown reading clause: " + std::string(child->rule_name()));
       return {};
   }
+}
+
+CallSubquery Steps::call_subquery(ParseNode node) {
+  CallSubquery call;
+  call.optional = starts_with_keyword(node.text(), "OPTIONAL");
+  bool has_query = false;
+  for (ParseNode child : node.children()) {
+    switch (child.rule()) {
+      case Rule::call_scope:
+        call.scoped = true;
+        call.import_all = contains(keyword_text_without_comments(child), "*");
+        call.imports = child_texts(child);
+        break;
+      case Rule::regular_query:
+        call.query = Box<RegularQuery>(regular_query(child));
+        has_query = true;
+        break;
+      case Rule::in_transactions:
+        call.transactions = in_transactions(child);
+        break;
+      default:
+        break;
+    }
+  }
+  if (!has_query) fail("Empty CALL subquery");
+  return call;
+}
+
+// Each expression is placed by the keyword just before it: IN (the concurrency) or OF (the
+// batch size).
+InTransactions Steps::in_transactions(ParseNode node) {
+  InTransactions transactions;
+  std::vector<std::string> gaps = keyword_gaps(node);
+  std::size_t index = 0;
+  for (ParseNode child : node.children()) {
+    std::string_view before = trim(gaps[index++]);
+    if (child.rule() == Rule::variable) {
+      transactions.status_variable = text_of(child);
+    } else if (before.ends_with("OF")) {
+      transactions.batch_size = expression(child);
+    } else {
+      transactions.concurrency = expression(child);
+    }
+  }
+  return transactions;
+}
+
+LoadCsvClause Steps::load_csv_clause(ParseNode node) {
+  LoadCsvClause load;
+  load.with_headers = contains(keyword_text_without_comments(node), "HEADERS");
+  for (ParseNode child : node.children()) {
+    if (child.rule() == Rule::expression) load.source = expression(child);
+    if (child.rule() == Rule::variable) load.variable = text_of(child);
+    if (child.rule() == Rule::string_literal) load.field_terminator = text_of(child);
+  }
+  if (load.variable.empty()) fail("LOAD CSV missing variable");
+  return load;
 }
 
 MatchClause Steps::match_clause(ParseNode node) {
@@ -259,11 +330,17 @@ UnwindClause Steps::unwind_clause(ParseNode node) {
 
 ProcedureCall Steps::procedure_call(ParseNode node) {
   ProcedureCall call;
+  call.optional = starts_with_keyword(node.text(), "OPTIONAL");
+  call.yield_all = contains(keyword_text_without_comments(node), "*");
   for (ParseNode child : node.children()) {
+    if (child.rule() == Rule::where_clause) {
+      call.where_clause = first_expression(child, "YIELD WHERE missing expr");
+      continue;
+    }
     if (child.rule() == Rule::explicit_procedure_invocation) {
       for (ParseNode part : child.children()) {
         if (part.rule() == Rule::procedure_name) {
-          call.name = text_of(part);
+          call.name = build::text_of(part);  // as written: its parts are read one by one
         } else if (part.rule() == Rule::expression) {
           call.arguments.push_back(expression(part));
         }
@@ -450,8 +527,8 @@ void Steps::property_expression(ParseNode node, std::string& variable,
 
 }  // namespace build
 
-StatementResult build_query(ParseNode cypher) {
-  build::Steps steps;
+StatementResult build_query(ParseNode cypher, Dialect dialect) {
+  build::Steps steps(dialect == Dialect::neo4j);
   Query query = steps.cypher(cypher);
   if (steps.failure()) return ModuleError{ModuleErrorKind::Parse, *steps.failure()};
   return query;

@@ -16,6 +16,9 @@ namespace qarvex::build {
 
 class Steps {
  public:
+  // With `unquote_names` (Neo4j), a backticked name is built as the name it quotes.
+  explicit Steps(bool unquote_names = false) : unquote_names_(unquote_names) {}
+
   const std::optional<std::string>& failure() const { return failure_; }
 
   // Statements and query structure (build_query.cpp).
@@ -66,6 +69,9 @@ class Steps {
   MatchClause match_clause(ParseNode node);
   UnwindClause unwind_clause(ParseNode node);
   ProcedureCall procedure_call(ParseNode node);
+  CallSubquery call_subquery(ParseNode node);
+  InTransactions in_transactions(ParseNode node);
+  LoadCsvClause load_csv_clause(ParseNode node);
   UpdatingClause updating_clause(ParseNode node);
   ForeachClause foreach_clause(ParseNode node);
   MergeClause merge_clause(ParseNode node);
@@ -97,6 +103,7 @@ class Steps {
   NodePattern node_pattern(ParseNode node);
   RelationshipPattern relationship_pattern(ParseNode node);
   Properties properties(ParseNode node);
+  Expression map_projection(ParseNode node);
 
   // Expressions.
   template <typename Operator>
@@ -109,6 +116,7 @@ class Steps {
   Expression atom(ParseNode node);
   Expression atom_child(ParseNode node);
   Expression literal(ParseNode node);
+  Expression literal_value(ParseNode value);  // a literal's one child, e.g. a list_literal
   Expression function_invocation(ParseNode node);
   Expression reduce_expression(ParseNode node);
   Expression shortest_path(ParseNode node);
@@ -122,6 +130,8 @@ class Steps {
   // a pattern with a WHERE in braces the one-MATCH query it abbreviates.
   Expression pattern_predicate(ParseNode node);
   Expression label_predicate(ParseNode node, Box<Expression> subject);
+  Expression type_predicate(ParseNode node, Box<Expression> subject);
+  Expression normalized_predicate(ParseNode node, Box<Expression> subject);
   RegularQuery implicit_match(ParseNode node);
   struct Filter {
     std::string variable;
@@ -130,7 +140,13 @@ class Steps {
   };
   Filter filter_expression(ParseNode node);
 
+  // The text of a name node (a variable, label, type, key or field), unquoted if so chosen;
+  // they hide the free functions of the same names inside the steps.
+  std::string text_of(ParseNode node) const;
+  std::vector<std::string> child_texts(ParseNode node) const;
+
   std::optional<std::string> failure_;
+  bool unquote_names_ = false;
 };
 
 // The node's text as an owned name.

@@ -161,7 +161,7 @@ INSTANTIATE_TEST_SUITE_P(
                   "PatternComprehension(PatternElement(NodePattern([], [], -, -, [], \"a\"), [PatternStep(-, "
                   "RelationshipPattern([], [], -, -, -, -, [], -, Right), NodePattern([], [], -, -, [\"B\"], \"b\"))]), "
                   "PropertyLookup(Variable(\"b\"), \"x\"), PropertyLookup(Variable(\"b\"), "
-                  "\"y\"))"},
+                  "\"y\"), -)"},
         ShapeCase{"exists_pattern", "EXISTS { (n)<--() }",
                   "Exists(ExistsPattern(Pattern([PatternPart(-, -, PatternElement("
                   "NodePattern([], [], -, -, [], \"n\"), [PatternStep(-, RelationshipPattern([], [], -, -, -, -, [], -, "
