@@ -52,7 +52,8 @@ TEST(ClauseList, EveryClauseInTheOrderOfTheText) {
 }
 
 TEST(ClauseList, StandaloneCallAndItsArguments) {
-  ProcedureCall call{"db.labels", {}, {}};
+  ProcedureCall call;
+  call.name = "db.labels";
   Query inner = parsed("MATCH (n) CREATE (m) RETURN m", Dialect::core);
   call.arguments.push_back(expr::CountSubquery{
       Box<RegularQuery>(std::get<RegularQuery>(std::move(inner.node)))});
@@ -88,7 +89,9 @@ TEST(ProcedureName, BackticksOnlyWhereAPartNeedsThem) {
       {"`1x`.y", "`1x`.y"},             {"ünï.códe", "ünï.códe"},
   };
   for (const auto& [written, name] : cases) {
-    EXPECT_EQ(procedure_name(ProcedureCall{written, {}, {}}), name) << written;
+    ProcedureCall call;
+    call.name = written;
+    EXPECT_EQ(procedure_name(call), name) << written;
   }
 }
 
