@@ -67,7 +67,8 @@ struct BacktickName {
   template <>                                              \
   struct RuleOf<Neo4j, Rule::name> {                       \
     static constexpr Rule id = Rule::name;                 \
-    static constexpr RuleKind kind = RuleKind::rule_kind;  \
+    static constexpr RuleKind kind = RuleKind::rule_kind;          \
+    static constexpr bool remembered = is_remembered(Rule::name);  \
     using Body = __VA_ARGS__;                              \
   };
 
