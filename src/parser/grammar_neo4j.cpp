@@ -63,12 +63,13 @@ struct BacktickName {
   static constexpr std::optional<ByteSet> first_bytes() { return bytes_of({'`'}); }
 };
 
-#define QARVEX_NEO4J_RULE(name, rule_kind, ...)            \
-  template <>                                              \
-  struct RuleOf<Neo4j, Rule::name> {                       \
-    static constexpr Rule id = Rule::name;                 \
-    static constexpr RuleKind kind = RuleKind::rule_kind;  \
-    using Body = __VA_ARGS__;                              \
+#define QARVEX_NEO4J_RULE(name, rule_kind, ...)                   \
+  template <>                                                     \
+  struct RuleOf<Neo4j, Rule::name> {                              \
+    static constexpr Rule id = Rule::name;                        \
+    static constexpr RuleKind kind = RuleKind::rule_kind;         \
+    static constexpr bool remembered = is_remembered(Rule::name); \
+    using Body = __VA_ARGS__;                                     \
   };
 
 // ---- Names: a keyword is a name wherever a name stands ----

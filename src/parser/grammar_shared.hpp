@@ -9,15 +9,20 @@
 
 namespace qarvex::grammar {
 
+// The rules whose runs the engine keeps, so that a choice whose alternatives begin with the
+// same clauses does not parse a nested subquery once per alternative, twice per level.
+constexpr bool is_remembered(Rule rule) { return rule == Rule::call_subquery; }
+
 // The shared definition of `rule` for the grammar whose rule references are `R`.
 template <template <Rule> class R, Rule rule>
 struct SharedRule;
 
-#define QARVEX_SHARED_RULE(name, rule_kind, ...)           \
-  template <template <Rule> class R>                       \
-  struct SharedRule<R, Rule::name> {                       \
-    static constexpr RuleKind kind = RuleKind::rule_kind;  \
-    using Body = __VA_ARGS__;                              \
+#define QARVEX_SHARED_RULE(name, rule_kind, ...)                  \
+  template <template <Rule> class R>                              \
+  struct SharedRule<R, Rule::name> {                              \
+    static constexpr RuleKind kind = RuleKind::rule_kind;         \
+    static constexpr bool remembered = is_remembered(Rule::name); \
+    using Body = __VA_ARGS__;                                     \
   };
 
 // Labels, relationship types and property keys may be any word, reserved or not; the rules

@@ -15,8 +15,8 @@ namespace qarvex {
 // thousand in all; the budget gives ten times that per byte, a floor for short texts, and a
 // cap that keeps the slowest parse (much backtracking over deep nesting) near a second while
 // ordinary text of three megabytes still fits. It is what stops the exponential backtracking
-// of nested constructs such as «a[a[a[...» or «all(x IN all(x IN ...», which no memoisation
-// prevents here. Long scans (comments, strings, repetitions) are charged to it as well.
+// of nested constructs such as «a[a[a[...» or «all(x IN all(x IN ...», which the few rules
+// the engine remembers do not cover. Long scans (comments, strings, repetitions) are charged to it as well.
 // Nodes: 16 bytes each, so the node record stays within 128 MiB.
 ParseLimits default_parse_limits(std::size_t text_size) {
   constexpr std::size_t kMaxDepth = 2500;

@@ -7,7 +7,7 @@
 namespace qarvex::peg {
 
 State::State(const Grammar& grammar, std::string_view text, const Limits& limits)
-    : grammar_(grammar), text_(text), limits_(limits) {
+    : grammar_(grammar), text_(text), limits_(limits), memo_(limits.max_nodes) {
   // Real queries record about one node per byte at the peak; reserving half of that up front
   // saves most regrowth without holding much memory for a failing parse.
   nodes_.reserve(std::min(text.size() / 2 + 32, limits.max_nodes));

@@ -1,4 +1,5 @@
-// A backtracking PEG engine without memoisation. It knows nothing of any particular grammar: a
+// A backtracking PEG engine that remembers the runs of the few rules a grammar marks
+// (peg/memo.hpp) and of no others. It knows nothing of any particular grammar: a
 // grammar gives each rule a definition type (its id, its kind and its body composed from the
 // combinators below) and lists the rules in a table by id for entry at a start rule; rule
 // references are resolved at compile time, so a rule call is a direct call that the compiler
@@ -18,6 +19,7 @@
 #include <vector>
 
 #include "base/ascii.hpp"
+#include "parser/peg/memo.hpp"
 #include "parser/peg/outcome.hpp"
 
 namespace qarvex::peg {
@@ -112,6 +114,10 @@ class State {
   void open_node(RuleId rule, std::size_t start);
   template <typename Def>
   bool run_body();
+  template <typename Def>
+  bool run_recorded();
+  template <typename Def>
+  bool run_remembered();
   void track(RuleId rule, std::size_t pos, std::size_t restore_mark);
 
   const Grammar& grammar_;
@@ -128,6 +134,7 @@ class State {
   std::size_t deepest_ = 0;
   bool limit_reached_ = false;
   std::size_t limit_pos_ = 0;
+  Memo memo_;
 };
 
 // Runs `start` over `text` once: the nodes recorded, or why it failed. The nodes refer to
@@ -361,6 +368,16 @@ bool State::run_body() {
   return matched;
 }
 
+// A rule definition may set `remembered` to have its runs kept in the memo (peg/memo.hpp).
+template <typename Def>
+constexpr bool remembered() {
+  if constexpr (requires { Def::remembered; }) {
+    return Def::remembered;
+  } else {
+    return false;
+  }
+}
+
 template <typename Def>
 bool State::run_rule() {
   if (++calls_ > limits_.max_calls || depth_ >= limits_.max_depth) [[unlikely]] {
@@ -374,6 +391,15 @@ bool State::run_rule() {
       return false;
     }
   }
+  if constexpr (remembered<Def>()) {
+    return run_remembered<Def>();
+  } else {
+    return run_recorded<Def>();
+  }
+}
+
+template <typename Def>
+bool State::run_recorded() {
   if constexpr (Def::kind == RuleKind::silent) {
     return run_body<Def>();
   } else {
@@ -396,6 +422,41 @@ bool State::run_rule() {
     if (record) nodes_.resize(node);
     return false;
   }
+}
+
+// Replays the kept run where that leaves the same state as running the rule again, and keeps
+// each run that no limit stopped. A replay charges the nodes it copies as work (a quarter of
+// a call each), so that replaying large runs over and over stays bounded; keeping a run
+// copies no more nodes than the calls of that run recorded.
+template <typename Def>
+bool State::run_remembered() {
+  static_assert(Def::kind != RuleKind::silent);
+  Memo::Start now{pos_, depth_, nodes_.size(), lookahead_, atomic_};
+  bool tracking = !lookahead_ && !atomic_;
+  if (const Memo::Entry* kept = memo_.replayable(Def::id, now, attempt_pos_, tracking)) {
+    charge(kept->node_count / 4);
+    if (limit_reached_) return false;
+    if (tracking && attempt_pos_ == kept->attempt_pos) {
+      std::span<const RuleId> appended = memo_.appended(*kept);
+      expected_.insert(expected_.end(), appended.begin(), appended.end());
+    }
+    if (!kept->matched) return false;
+    memo_.replay_nodes(*kept, nodes_);
+    pos_ = kept->end;
+    return true;
+  }
+  std::size_t attempt_before = attempt_pos_;
+  std::size_t expected_before = expected_.size();
+  bool matched = run_recorded<Def>();
+  if (!limit_reached_) {
+    // The run found the list below `expected_before` at the same furthest position, or began
+    // the list there itself.
+    std::size_t appended_from =
+        attempt_pos_ == attempt_before ? std::min(expected_before, expected_.size()) : 0;
+    memo_.remember(Def::id, now, matched, pos_, attempt_pos_, nodes_,
+                   std::span(expected_).subspan(appended_from));
+  }
+  return matched;
 }
 
 }  // namespace qarvex::peg

@@ -570,6 +570,17 @@ TEST(Neo4jDialect, SyntaxErrorNamesTheNeo4jRules) {
   EXPECT_NE(message.find("expected label_and"), std::string::npos) << message;
 }
 
+// The subquery fails furthest at its optional IN TRANSACTIONS, where the query around it
+// then fails too: the expected list gathers both, however often the subquery is read.
+TEST(Neo4jDialect, SyntaxErrorAfterNestedSubqueriesListsEveryExpectedRule) {
+  StatementResult result = parse_statement("CALL { CALL { RETURN 1 AS x }", Dialect::neo4j);
+  ASSERT_TRUE(std::holds_alternative<ModuleError>(result));
+  EXPECT_EQ(std::get<ModuleError>(result).text(),
+            "Parse error:  --> 1:30\n  |\n1 | CALL { CALL { RETURN 1 AS x }\n"
+            "  |                              ^---\n  |\n  = expected union_clause, "
+            "reading_clause, updating_clause, with_clause, return_clause, or in_transactions");
+}
+
 std::string repeated(std::string_view piece, int times) {
   std::string text;
   for (int i = 0; i < times; ++i) text += piece;

@@ -107,6 +107,36 @@ TEST(Limits, ModerateNestingParses) {
   EXPECT_TRUE(tree_of(outcome)) << failure_text(query, outcome).substr(0, 400);
 }
 
+// The choice between a query with WITH parts and one without begins both ways with the same
+// clauses, so without the memo each level of subqueries was read twice.
+class NestedSubqueriesTest : public testing::TestWithParam<Dialect> {};
+
+TEST_P(NestedSubqueriesTest, HundredLevelsParse) {
+  std::string query = "RETURN 1 AS x";
+  for (int level = 0; level < 100; ++level) query = "CALL { " + query + " } RETURN x";
+  ParseOutcome outcome = parse(Rule::cypher, query, GetParam());
+  const ParseTree* tree = tree_of(outcome);
+  ASSERT_TRUE(tree) << failure_text(query, outcome).substr(0, 400);
+  std::vector<std::string> subqueries = texts_of(*tree, Rule::call_subquery);
+  ASSERT_EQ(subqueries.size(), 100u);
+  // Outermost first, each one level shorter than the one around it (the Neo4j subquery also
+  // takes the space before its missing IN TRANSACTIONS).
+  for (std::size_t i = 0; i < subqueries.size(); ++i) {
+    std::string_view subquery = subqueries[i];
+    if (subquery.ends_with(' ')) subquery.remove_suffix(1);
+    std::size_t inner = 99 - i;
+    EXPECT_EQ(subquery.size(), 22 + inner * 18) << i;
+    EXPECT_TRUE(subquery.starts_with("CALL { ") && subquery.ends_with(" }")) << i;
+  }
+  EXPECT_EQ(nodes_of(*tree, Rule::return_clause).size(), 101u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Dialects, NestedSubqueriesTest,
+                         testing::Values(Dialect::core, Dialect::neo4j),
+                         [](const auto& info) {
+                           return info.param == Dialect::core ? "Core" : "Neo4j";
+                         });
+
 TEST(Limits, EachLimitStopsTheParseWhereItWasReached) {
   std::string query = "MATCH (n:Person) WHERE n.age > 30 RETURN n.name";
   ParseLimits generous = default_parse_limits(query.size());

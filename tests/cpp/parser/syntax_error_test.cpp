@@ -105,6 +105,18 @@ INSTANTIATE_TEST_SUITE_P(
                   lines({" --> 1:10", "  |", "1 | RETURN 1;;", "  |          ^---", "  |",
                          "  = expected EOI"}),
                   1, 10},
+        ErrorCase{"ErrorAfterASubquery", "CALL { RETURN 1 AS x } RETRUN x",
+                  lines({" --> 1:24", "  |", "1 | CALL { RETURN 1 AS x } RETRUN x",
+                         "  |                        ^---", "  |",
+                         "  = expected EOI, union_clause, reading_clause, updating_clause, "
+                         "with_clause, or return_clause"}),
+                  1, 24},
+        ErrorCase{"UnclosedOuterSubquery", "CALL { CALL { RETURN 1 AS x }",
+                  lines({" --> 1:30", "  |", "1 | CALL { CALL { RETURN 1 AS x }",
+                         "  |                              ^---", "  |",
+                         "  = expected union_clause, reading_clause, updating_clause, "
+                         "with_clause, or return_clause"}),
+                  1, 30},
         ErrorCase{"ErrorOnAMiddleLine", "MATCH (n)\nWHERE n.x = \nRETURN n",
                   lines({" --> 3:1", "  |", "3 | RETURN n", "  | ^---", "  |",
                          "  = expected atom"}),
