@@ -153,6 +153,11 @@ constexpr std::optional<ByteSet> first_bytes_of() {
   }
 }
 
+// The first bytes of a rule body, computed once at compile time into static storage: a local
+// constexpr table would be rebuilt on the stack at every rule call.
+template <typename Body>
+inline constexpr std::optional<ByteSet> kFirstBytes = first_bytes_of<Body>();
+
 constexpr ByteSet bytes_of(std::initializer_list<char> chars) {
   ByteSet set{};
   for (char c : chars) set[static_cast<unsigned char>(c)] = true;
@@ -366,8 +371,9 @@ bool State::run_rule() {
   if (++calls_ > limits_.max_calls || depth_ >= limits_.max_depth) [[unlikely]] {
     return stop_at_limit();
   }
-  if constexpr (constexpr auto first = first_bytes_of<typename Def::Body>(); first.has_value()) {
-    if (pos_ == text_.size() || !(*first)[static_cast<unsigned char>(text_[pos_])]) {
+  if constexpr (kFirstBytes<typename Def::Body>.has_value()) {
+    const ByteSet& first = *kFirstBytes<typename Def::Body>;
+    if (pos_ == text_.size() || !first[static_cast<unsigned char>(text_[pos_])]) {
       if (Def::kind != RuleKind::silent && !lookahead_ && !atomic_) {
         track(Def::id, pos_, pos_ == attempt_pos_ ? expected_.size() : 0);
       }
