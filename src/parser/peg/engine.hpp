@@ -69,10 +69,10 @@ class State {
     std::size_t pos;
     std::size_t nodes;
   };
-  Mark mark() const { return {pos_, nodes_.size()}; }
+  Mark mark() const { return {pos_, node_count_}; }
   void restore(Mark mark) {
     pos_ = mark.pos;
-    nodes_.resize(mark.nodes);
+    node_count_ = mark.nodes;
   }
 
   void skip_trivia() {
@@ -102,14 +102,18 @@ class State {
   // Work done so far: rule calls, and the deepest nesting of running rules.
   std::size_t calls() const { return calls_; }
   std::size_t deepest() const { return deepest_; }
-  std::vector<NodeRecord> take_nodes() { return std::move(nodes_); }
+  std::vector<NodeRecord> take_nodes();
   Failure take_failure();
 
  private:
   bool stop_at_limit();
-  // Appends an open node. Out of line, so that the list's growth path is not copied into every
-  // rule wrapper that inlines run_rule (smaller and measurably no slower).
-  void open_node(RuleId rule, std::size_t start);
+  // Appends an open node.
+  void open_node(RuleId rule, std::size_t start) {
+    if (node_count_ == nodes_.size()) [[unlikely]] grow_nodes();
+    nodes_[node_count_++] = {rule, static_cast<std::uint32_t>(start), 0, 0};
+  }
+  // Out of line, so that the growth path is not copied into every rule wrapper.
+  void grow_nodes();
   template <typename Def>
   bool run_body();
   void track(RuleId rule, std::size_t pos, std::size_t restore_mark);
@@ -120,7 +124,10 @@ class State {
   std::size_t pos_ = 0;
   bool lookahead_ = false;
   bool atomic_ = false;
+  // The recorded nodes are the first node_count_ of nodes_; the rest is room to record into,
+  // so that recording a node or dropping nodes is a store and a count.
   std::vector<NodeRecord> nodes_;
+  std::size_t node_count_ = 0;
   std::vector<RuleId> expected_;
   std::size_t attempt_pos_ = 0;
   std::size_t depth_ = 0;
@@ -386,7 +393,7 @@ bool State::run_rule() {
     std::size_t start = pos_;
     std::size_t restore_mark = start == attempt_pos_ ? expected_.size() : 0;
     bool record = !lookahead_ && !atomic_;
-    auto node = static_cast<std::uint32_t>(nodes_.size());
+    auto node = static_cast<std::uint32_t>(node_count_);
     if (record) {
       if (node >= limits_.max_nodes) [[unlikely]] return stop_at_limit();
       open_node(Def::id, start);
@@ -394,12 +401,12 @@ bool State::run_rule() {
     if (run_body<Def>()) {
       if (record) {
         nodes_[node].end = static_cast<std::uint32_t>(pos_);
-        nodes_[node].subtree_end = static_cast<std::uint32_t>(nodes_.size());
+        nodes_[node].subtree_end = static_cast<std::uint32_t>(node_count_);
       }
       return true;
     }
     if (!lookahead_ && !atomic_) track(Def::id, start, restore_mark);
-    if (record) nodes_.resize(node);
+    if (record) node_count_ = node;
     return false;
   }
 }
