@@ -24,8 +24,18 @@ std::size_t char_length(std::string_view rest) {
   return length;
 }
 
-void State::open_node(RuleId rule, std::size_t start) {
-  nodes_.push_back({rule, static_cast<std::uint32_t>(start), 0, 0});
+// The room grows when and as push_back would grow the list: into the reserve first, then by
+// doubling, so that a parse allocates exactly what appending node by node would.
+void State::grow_nodes() {
+  std::size_t size = nodes_.size();
+  std::size_t capacity = nodes_.capacity();
+  std::size_t room = std::max<std::size_t>(2 * size, 64);
+  nodes_.resize(size < capacity ? std::min(room, capacity) : room);
+}
+
+std::vector<NodeRecord> State::take_nodes() {
+  nodes_.resize(node_count_);
+  return std::move(nodes_);
 }
 
 // Once a limit is reached every later rule fails at once, so the parse unwinds quickly and

@@ -71,10 +71,10 @@ class State {
     std::size_t pos;
     std::size_t nodes;
   };
-  Mark mark() const { return {pos_, nodes_.size()}; }
+  Mark mark() const { return {pos_, node_count_}; }
   void restore(Mark mark) {
     pos_ = mark.pos;
-    nodes_.resize(mark.nodes);
+    node_count_ = mark.nodes;
   }
 
   void skip_trivia() {
@@ -104,14 +104,18 @@ class State {
   // Work done so far: rule calls, and the deepest nesting of running rules.
   std::size_t calls() const { return calls_; }
   std::size_t deepest() const { return deepest_; }
-  std::vector<NodeRecord> take_nodes() { return std::move(nodes_); }
+  std::vector<NodeRecord> take_nodes();
   Failure take_failure();
 
  private:
   bool stop_at_limit();
-  // Appends an open node. Out of line, so that the list's growth path is not copied into every
-  // rule wrapper that inlines run_rule (smaller and measurably no slower).
-  void open_node(RuleId rule, std::size_t start);
+  // Appends an open node.
+  void open_node(RuleId rule, std::size_t start) {
+    if (node_count_ == nodes_.size()) [[unlikely]] grow_nodes();
+    nodes_[node_count_++] = {rule, static_cast<std::uint32_t>(start), 0, 0};
+  }
+  // Out of line, so that the growth path is not copied into every rule wrapper.
+  void grow_nodes();
   template <typename Def>
   bool run_body();
   template <typename Def>
@@ -126,7 +130,10 @@ class State {
   std::size_t pos_ = 0;
   bool lookahead_ = false;
   bool atomic_ = false;
+  // The recorded nodes are the first node_count_ of nodes_; the rest is room to record into,
+  // so that recording a node or dropping nodes is a store and a count.
   std::vector<NodeRecord> nodes_;
+  std::size_t node_count_ = 0;
   std::vector<RuleId> expected_;
   std::size_t attempt_pos_ = 0;
   std::size_t depth_ = 0;
@@ -159,6 +166,11 @@ constexpr std::optional<ByteSet> first_bytes_of() {
     return std::nullopt;
   }
 }
+
+// The first bytes of a rule body, computed once at compile time into static storage: a local
+// constexpr table would be rebuilt on the stack at every rule call.
+template <typename Body>
+inline constexpr std::optional<ByteSet> kFirstBytes = first_bytes_of<Body>();
 
 constexpr ByteSet bytes_of(std::initializer_list<char> chars) {
   ByteSet set{};
@@ -383,8 +395,9 @@ bool State::run_rule() {
   if (++calls_ > limits_.max_calls || depth_ >= limits_.max_depth) [[unlikely]] {
     return stop_at_limit();
   }
-  if constexpr (constexpr auto first = first_bytes_of<typename Def::Body>(); first.has_value()) {
-    if (pos_ == text_.size() || !(*first)[static_cast<unsigned char>(text_[pos_])]) {
+  if constexpr (kFirstBytes<typename Def::Body>.has_value()) {
+    const ByteSet& first = *kFirstBytes<typename Def::Body>;
+    if (pos_ == text_.size() || !first[static_cast<unsigned char>(text_[pos_])]) {
       if (Def::kind != RuleKind::silent && !lookahead_ && !atomic_) {
         track(Def::id, pos_, pos_ == attempt_pos_ ? expected_.size() : 0);
       }
@@ -406,7 +419,7 @@ bool State::run_recorded() {
     std::size_t start = pos_;
     std::size_t restore_mark = start == attempt_pos_ ? expected_.size() : 0;
     bool record = !lookahead_ && !atomic_;
-    auto node = static_cast<std::uint32_t>(nodes_.size());
+    auto node = static_cast<std::uint32_t>(node_count_);
     if (record) {
       if (node >= limits_.max_nodes) [[unlikely]] return stop_at_limit();
       open_node(Def::id, start);
@@ -414,12 +427,12 @@ bool State::run_recorded() {
     if (run_body<Def>()) {
       if (record) {
         nodes_[node].end = static_cast<std::uint32_t>(pos_);
-        nodes_[node].subtree_end = static_cast<std::uint32_t>(nodes_.size());
+        nodes_[node].subtree_end = static_cast<std::uint32_t>(node_count_);
       }
       return true;
     }
     if (!lookahead_ && !atomic_) track(Def::id, start, restore_mark);
-    if (record) nodes_.resize(node);
+    if (record) node_count_ = node;
     return false;
   }
 }
