@@ -444,7 +444,7 @@ bool State::run_recorded() {
 template <typename Def>
 bool State::run_remembered() {
   static_assert(Def::kind != RuleKind::silent);
-  Memo::Start now{pos_, depth_, nodes_.size(), lookahead_, atomic_};
+  Memo::Start now{pos_, depth_, node_count_, lookahead_, atomic_};
   bool tracking = !lookahead_ && !atomic_;
   if (const Memo::Entry* kept = memo_.replayable(Def::id, now, attempt_pos_, tracking)) {
     charge(kept->node_count / 4);
@@ -454,7 +454,12 @@ bool State::run_remembered() {
       expected_.insert(expected_.end(), appended.begin(), appended.end());
     }
     if (!kept->matched) return false;
-    memo_.replay_nodes(*kept, nodes_);
+    auto base = static_cast<std::uint32_t>(node_count_);
+    for (NodeRecord node : memo_.nodes_of(*kept)) {
+      if (node_count_ == nodes_.size()) grow_nodes();
+      node.subtree_end += base;
+      nodes_[node_count_++] = node;
+    }
     pos_ = kept->end;
     return true;
   }
@@ -466,7 +471,8 @@ bool State::run_remembered() {
     // the list there itself.
     std::size_t appended_from =
         attempt_pos_ == attempt_before ? std::min(expected_before, expected_.size()) : 0;
-    memo_.remember(Def::id, now, matched, pos_, attempt_pos_, nodes_,
+    memo_.remember(Def::id, now, matched, pos_, attempt_pos_,
+                   std::span<const NodeRecord>(nodes_).first(node_count_),
                    std::span(expected_).subspan(appended_from));
   }
   return matched;

@@ -63,18 +63,19 @@ class Memo {
     return &entry;
   }
 
-  // Keeps a run whose nodes are `nodes[start.nodes, end)` and which appended `appended` to
-  // the expected list at `attempt_pos`, unless it would take the memo over its bound.
+  // Keeps a run whose nodes are `recorded[start.nodes, end)` (`recorded` being every node
+  // recorded so far) and which appended `appended` to the expected list at `attempt_pos`,
+  // unless it would take the memo over its bound.
   void remember(RuleId rule, const Start& start, bool matched, std::size_t end,
-                std::size_t attempt_pos, const std::vector<NodeRecord>& nodes,
+                std::size_t attempt_pos, std::span<const NodeRecord> recorded,
                 std::span<const RuleId> appended) {
-    std::size_t count = matched ? nodes.size() - start.nodes : 0;
+    std::size_t count = matched ? recorded.size() - start.nodes : 0;
     if (nodes_.size() + count + expected_.size() + appended.size() > max_nodes_) return;
     std::size_t first_expected = expected_.size();
     expected_.insert(expected_.end(), appended.begin(), appended.end());
     std::size_t first = nodes_.size();
     for (std::size_t i = start.nodes; i < start.nodes + count; ++i) {
-      NodeRecord node = nodes[i];
+      NodeRecord node = recorded[i];
       node.subtree_end -= static_cast<std::uint32_t>(start.nodes);
       nodes_.push_back(node);
     }
@@ -87,14 +88,9 @@ class Memo {
     return std::span(expected_).subspan(entry.first_expected, entry.expected_count);
   }
 
-  // Appends the nodes of a kept run to `nodes`.
-  void replay_nodes(const Entry& entry, std::vector<NodeRecord>& nodes) const {
-    auto base = static_cast<std::uint32_t>(nodes.size());
-    for (std::size_t i = entry.first_node; i < entry.first_node + entry.node_count; ++i) {
-      NodeRecord node = nodes_[i];
-      node.subtree_end += base;
-      nodes.push_back(node);
-    }
+  // The nodes of a kept run, their subtree ends counted from the run's first node.
+  std::span<const NodeRecord> nodes_of(const Entry& entry) const {
+    return std::span(nodes_).subspan(entry.first_node, entry.node_count);
   }
 
  private:
