@@ -44,9 +44,12 @@ def _keyword(name: str) -> str:
 
 
 def _clause(name: str) -> str:
-    """A clause's keywords, spaced in any way, not as a property key, label or name."""
-    words = r"\s+".join(re.escape(word) for word in name.split())
-    return rf"(?i)(?<![\w.:`$])(?P<at>{words})(?![\w`])"
+    """A clause's keywords, spaced in any way, not as a property key, label or name; a
+    `{ ... }` in the name stands for a subquery's body, after its imports if any."""
+    parts = (r"\s+".join(re.escape(word) for word in part.split())
+             for part in name.split("{ ... }"))
+    words = r"\s*(?:\([^)]*\)\s*)?\{.*?\}\s*".join(parts)
+    return rf"(?is)(?<![\w.:`$])(?P<at>{words})(?![\w`])"
 
 
 def _procedure(name: str) -> str:

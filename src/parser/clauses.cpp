@@ -4,6 +4,7 @@
 #include <variant>
 
 #include "base/ascii.hpp"
+#include "base/overloaded.hpp"
 
 namespace qarvex {
 namespace {
@@ -12,11 +13,6 @@ constexpr std::array clause_table{
 #define QARVEX_CLAUSE_INFO(kind, name, updates, refused) ClauseInfo{name, updates, refused},
     QARVEX_CLAUSES(QARVEX_CLAUSE_INFO)
 #undef QARVEX_CLAUSE_INFO
-};
-
-template <typename... Handlers>
-struct Overloaded : Handlers... {
-  using Handlers::operator()...;
 };
 
 ClauseKind delete_kind(const DeleteClause& clause) {

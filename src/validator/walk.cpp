@@ -7,16 +7,12 @@
 #include <variant>
 #include <vector>
 
+#include "base/overloaded.hpp"
 #include "parser/expression_children.hpp"
 #include "validator/semantic/checks.hpp"
 
 namespace qarvex {
 namespace {
-
-template <typename... Handlers>
-struct Overloaded : Handlers... {
-  using Handlers::operator()...;
-};
 
 // ---- patterns --------------------------------------------------------------------------------
 

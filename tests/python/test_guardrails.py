@@ -296,6 +296,7 @@ LOCATIONS = [
     ("MATCH (n) SET n.x = 1", "E701", "SET n.x"),
     ("MATCH (n:Create) CALL db.labels() YIELD label CREATE (m)", "E701", "CREATE (m)"),
     ("MATCH (n) WITH n CALL apoc.x() YIELD v RETURN v", "E702", "apoc.x()"),
+    ("MATCH (n) CALL (n) { SET n.x = {a: 1} }\n  IN TRANSACTIONS", "E701", "CALL (n)"),
 ]
 
 
